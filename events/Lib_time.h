@@ -23,6 +23,8 @@ struct Tbroken_time {
     int weekday = 0;
 };
 
+// The current UTC calendar time of the system clock.
+void get_system_time(Tsystem_time* out);
 int unix_time_of(const Tsystem_time* time);
 int unix_time_now();
 // mode 1: local standard time; 2: local time with daylight saving; else UTC.

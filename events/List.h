@@ -23,7 +23,8 @@ public:
     int count() const;
 
 protected:
-    // Destroys one item; a list of one item kind overrides it.
+    // Destroys one item. An untyped list cannot know how, so it leaves the
+    // item alone; lists that own their items are Ttyped_list.
     virtual void delete_item(void* item);
 
 private:

@@ -21,8 +21,11 @@ public:
     void assign(const char* text);
     void assign(const Tmy_string* other);
 
-    void format(const char* fmt, ...) __attribute__((format(printf, 2, 3)));
-    void appendFormat(const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+    // printf-style formatting with three text conversions of its own: %a
+    // (backslash before ' " and \), %m (XML escaping), %r (URL encoding).
+    // No compiler format check: %a and %m mean something else to printf.
+    void format(const char* fmt, ...);
+    void appendFormat(const char* fmt, ...);
     void vappendFormat(const char* fmt, va_list args);
 
     // mode 1: other bytes as a backslash and two upper-case hex digits;
@@ -35,13 +38,22 @@ public:
     unsigned getCapacity() const { return capacity; }
 
 private:
+    void append_bytes(const char* bytes, unsigned count);
+    void take(Tmy_string* other);
+    const char* append_conversion(const char* percent, va_list* args);
+    void append_converted(char conversion, const char* spec, va_list* args);
+    void append_backslashed(const char* text);
+    void append_xml(const char* text);
+    void append_url(const char* text);
+
     unsigned capacity = 0;
     unsigned size = 0;
     char* buffer = nullptr;
 };
 
 // Formats one line into the log pane of the current mode and channel.
-void log_printf(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+// Formatted as Tmy_string::format.
+void log_printf(const char* fmt, ...);
 
 // Where log_printf's lines end. The bridge installs log_append; tests may
 // install their own. Without a sink the lines are dropped.

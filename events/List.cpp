@@ -1,0 +1,65 @@
+#include "events/List.h"
+
+Tlist::~Tlist()
+{
+    clear(false);
+}
+
+void Tlist::append(void* item)
+{
+    Tnode* node = new Tnode;
+    node->item = item;
+    Tnode** link = &head;
+    while (*link) link = &(*link)->next;
+    *link = node;
+    modified = true;
+}
+
+void Tlist::clear(bool delete_items)
+{
+    while (head) {
+        Tnode* node = head;
+        head = node->next;
+        if (delete_items && node->item) delete_item(node->item);
+        delete node;
+    }
+    cursor = nullptr;
+    modified = true;
+}
+
+void Tlist::rewind(int index)
+{
+    modified = false;
+    cursor = head;
+    for (int i = 0; i < index && cursor; i++) cursor = cursor->next;
+}
+
+void* Tlist::next(bool* end)
+{
+    if (!cursor || modified) {
+        if (end) *end = true;
+        return nullptr;
+    }
+    void* item = cursor->item;
+    cursor = cursor->next;
+    if (end) *end = false;
+    return item;
+}
+
+void* Tlist::item_at(int index) const
+{
+    Tnode* node = head;
+    for (int i = 0; i < index && node; i++) node = node->next;
+    return node ? node->item : nullptr;
+}
+
+int Tlist::count() const
+{
+    int n = 0;
+    for (Tnode* node = head; node; node = node->next) n++;
+    return n;
+}
+
+void Tlist::delete_item(void*)
+{
+}
