@@ -1,0 +1,121 @@
+#include "calibration/Sample_table.h"
+
+#include "events/My_string.h"
+
+namespace {
+
+constexpr int TRACER_WATER = 1;
+constexpr int TRACER_URANINE = 2;
+constexpr int TRACER_EOSINE = 3;
+constexpr int TRACER_SULFORHODAMINE_B = 4;
+constexpr int TRACER_AMINO_G_ACID = 5;
+constexpr int TRACER_NAPHTIONATE = 6;
+constexpr int CONFIGURATION_I_II_III = 1;
+constexpr int CONFIGURATION_I_II_V = 2;
+
+// Calls visit(row, column, sample) for every sample in table order.
+template <typename Visit>
+void for_each_sample(const sample_table* table, Visit visit) {
+    for (int row = 0; row < SAMPLE_TABLE_ROWS; ++row)
+        for (int column = 0; column < SAMPLE_TABLE_COLUMNS; ++column) {
+            const Ttyped_list<Tlumo_sample>& list = table->cell[row][column];
+            const int count = list.count();
+            for (int i = 0; i < count; ++i)
+                visit(row, column, list.at(i));
+        }
+}
+
+}  // namespace
+
+sample_table::~sample_table() { sample_table_clear(this); }
+
+sample_table* sample_table_create() { return new sample_table; }
+
+void sample_table_clear(sample_table* table) {
+    if (!table)
+        return;
+    for (auto& row : table->cell)
+        for (auto& list : row)
+            list.clear(true);
+}
+
+int sample_table_row(int tracer, int configuration) {
+    if (configuration != CONFIGURATION_I_II_III && configuration != CONFIGURATION_I_II_V)
+        return -1;
+    switch (tracer) {
+    case TRACER_WATER: return 0;
+    case TRACER_URANINE:
+    case TRACER_EOSINE: return 1;
+    case TRACER_SULFORHODAMINE_B: return 2;
+    case TRACER_AMINO_G_ACID: return configuration == CONFIGURATION_I_II_III ? 3 : -1;
+    case TRACER_NAPHTIONATE: return configuration == CONFIGURATION_I_II_V ? 3 : -1;
+    default: return -1;
+    }
+}
+
+int sample_table_column(int concentration) {
+    switch (concentration) {
+    case 1: return 0;  // "0 NTU"
+    case 2: return 1;  // "1 NTU"
+    case 3:            // "10 NTU"
+    case 5: return 2;  // "10 ppb"
+    case 4:            // "100 NTU"
+    case 6: return 3;  // "100 ppb"
+    default: return -1;
+    }
+}
+
+char sample_table_row_letter(int row) { return row >= 0 && row < SAMPLE_TABLE_ROWS ? "TABC"[row] : '?'; }
+
+const char* sample_table_level_text(int column) {
+    static const char* const levels[SAMPLE_TABLE_COLUMNS] = {"  0", "  1", " 10", "100"};
+    return column >= 0 && column < SAMPLE_TABLE_COLUMNS ? levels[column] : "???";
+}
+
+bool sample_table_add(sample_table* table, Tlumo_sample* sample, int configuration) {
+    if (!table || !sample)
+        return false;
+    const int row = sample_table_row(sample->tracer, configuration);
+    const int column = sample_table_column(sample->concentration);
+    if (row < 0 || column < 0)
+        return false;
+    table->cell[row][column].append(sample);
+    return true;
+}
+
+int sample_table_collect(const sample_table* table, Tlist* out) {
+    if (!out)
+        return 0;
+    out->clear(false);
+    if (!table)
+        return 0;
+    int count = 0;
+    for_each_sample(table, [&](int, int, Tlumo_sample* sample) {
+        out->append(sample);
+        ++count;
+    });
+    return count;
+}
+
+void sample_table_dump(const sample_table* table) {
+    if (!table)
+        return;
+    for_each_sample(table, [](int row, int column, Tlumo_sample* sample) {
+        log_printf("[%c] %s   %0.3f %0.3f %0.3f %0.3f ", sample_table_row_letter(row),
+                   sample_table_level_text(column), sample->delta[LAMP_A], sample->delta[LAMP_B],
+                   sample->delta[LAMP_C], sample->delta[LAMP_T]);
+    });
+}
+
+void sample_table_write_xml(const sample_table* table, Tmy_string* out) {
+    if (!table)
+        return;
+    Tmy_string element;
+    for_each_sample(table, [&](int, int, Tlumo_sample* sample) {
+        sample->to_xml(&element);
+        if (out)
+            out->appendFormat("    %s\n", element.c_str());
+        else
+            log_printf("    %s", element.c_str());
+    });
+}
