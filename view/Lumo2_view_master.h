@@ -1,9 +1,16 @@
 #pragma once
+#include <string>
+
 #include "events/Sequence.h"
+#include "view/Measure_table.h"
+#include "view/Vorn_lumo.h"
 
 // The live view: requests a measurement every 10 s, converts and tables it.
 class Tlumo2_view_master : public Tsequence {
 public:
+    static constexpr int REQUEST_PERIOD_MS = 10000;
+    static constexpr int TICK_MS = 100;
+
     Tlumo2_view_master();
 
     void start();
@@ -14,4 +21,25 @@ public:
     void tick();
     void on_data(int kind, const unsigned char* bytes, unsigned length);
     void OnEvent(Tmy_event*) override {}
+
+    // Sends one request with the lamps ticked in the view window.
+    void OnAcq();
+    // Replaces the constants with those of the file; logs the outcome.
+    void load_calibration(const char* path);
+    // Writes the table's text to the file chosen in the save dialog.
+    void table_save(const char* path);
+    // Writes the bytes to path, replacing an existing file only once the new
+    // one is complete. Logs and returns false on failure.
+    bool save_text(const char* path, const std::string& text);
+
+    bool is_running() const { return running != 0; }
+
+    Tvorn_lumo constants;
+    Tmeasure_table table;
+
+private:
+    void convert(Tlumo_measure* record);
+
+    unsigned char running = 0;
+    int countdown = 0;
 };

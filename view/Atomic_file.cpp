@@ -1,0 +1,35 @@
+#include "view/Atomic_file.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+bool write_all(int fd, const char* bytes, size_t length) {
+    while (length > 0) {
+        ssize_t written = ::write(fd, bytes, length);
+        if (written < 0 && errno == EINTR) continue;
+        if (written < 0) return false;
+        bytes += written;
+        length -= static_cast<size_t>(written);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool write_file_replacing(const char* path, const char* bytes, size_t length) {
+    if (!path || !*path) return false;
+    std::string temporary = std::string(path) + ".tmp" + std::to_string(::getpid());
+    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    bool ok = write_all(fd, bytes, length) && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    if (ok) ok = std::rename(temporary.c_str(), path) == 0;
+    if (!ok) std::remove(temporary.c_str());
+    return ok;
+}
