@@ -11,9 +11,14 @@ struct Tsettings_entry {
 class Tsettings {
 public:
     Tsettings();
+    ~Tsettings();
+    Tsettings(const Tsettings&) = delete;
+    Tsettings& operator=(const Tsettings&) = delete;
 
     void load(const char* file_name);
     void read();
+    // 1 when the file was written, 0 when it could not be (the old file is
+    // then left as it was).
     int save();
     const char* getValue(const char* key, const char* default_text, bool* found = nullptr);
     int getInt(const char* key, int default_value);
