@@ -3,6 +3,7 @@
 #include "app/Gui.h"
 #include "events/Lib_cpp.h"
 #include "events/My_string.h"
+#include "view/Codes.h"
 
 namespace {
 
@@ -123,4 +124,11 @@ void Tlumo_sample::to_xml(Tmy_string* out) {
     if (!out)
         return;
     out->clear();
+    out->appendFormat("<SAMPLE type=\"ZETA\" traceur=\"%s\"", tracer_name(tracer));
+    out->appendFormat(" concentration=\"%s\"", concentration_name(concentration));
+    for (int i = 0; i < LAMP_COUNT; ++i)
+        out->appendFormat(" L%c_base_mV=\"%.2f\" L%c_mV=\"%.2f\"", LAMP_LETTERS[i], lamp[i].off, LAMP_LETTERS[i],
+                          delta[i]);
+    out->appendFormat(" temperature=\"%.2f\" Vbat=\"%.2f\"", temperature, vbat);
+    out->append(" />");
 }

@@ -1,16 +1,48 @@
 #pragma once
+#include "events/Delay_resource.h"
+#include "events/My_string.h"
 #include "events/Sequence.h"
+#include "link/Lumo_data.h"
+#include "link/Serial_resource.h"
 
 // The connection master: the link to the instrument and the 100 ms tick.
+// Settings are those of the application's settings store.
 class Tlumo2_common : public Tsequence {
 public:
     Tlumo2_common();
     ~Tlumo2_common() override;
 
+    // Arms the tick, fills the port and time-zone lists, shows the saved
+    // settings and connects when automatic connection is set.
     void start();
     void updatePortList();
     void connectPort();
     void saveSettings();
+    // True when rejected. Discards any partly received line or frame.
     bool send(const unsigned char* bytes, unsigned length);
     void OnEvent(Tmy_event* event) override;
+
+    // The receive state machine: one byte from the instrument.
+    void onRxByte(unsigned char byte);
+    // Where completed lines and frame payloads go (dispatch_data unless a
+    // test captures them).
+    void set_data_sink(Tdata_sink sink) { data_sink = sink; }
+
+    int last_connect_device_id = 0;
+    int ttimezone = 0;
+    int autonnect = 0;
+    Tserial_resource* serial_port;
+    Tdelay_resource* delay;
+    bool started = false;
+    Tmy_string port_name;
+    Tmy_string rx_line;
+    int frame_mode_ticks = 0;
+
+private:
+    Tdata_sink data_sink;
 };
+
+constexpr int TICK_MS = 100;
+constexpr int FRAME_WINDOW_TICKS = 350;
+// A stream that never ends a line or frame keeps at most this much.
+constexpr unsigned RX_LINE_LIMIT = 64 * 1024;
