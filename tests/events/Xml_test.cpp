@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+
+#include <tinyxml.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+#include "events/Lib_xml.h"
+
+namespace {
+
+// Each test gets its own directory of files, removed afterwards.
+class Xml_file_test : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/events_xml_XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        directory = pattern;
+    }
+    void TearDown() override
+    {
+        for (const std::string& path : written) unlink(path.c_str());
+        rmdir(directory.c_str());
+    }
+    std::string write(const char* name, const std::string& content)
+    {
+        std::string path = directory + "/" + name;
+        FILE* file = fopen(path.c_str(), "wb");
+        fwrite(content.data(), 1, content.size(), file);
+        fclose(file);
+        written.push_back(path);
+        return path;
+    }
+    std::string directory;
+    std::vector<std::string> written;
+};
+
+TEST_F(Xml_file_test, ReadsRootChildrenAndAttributes)
+{
+    std::string path = write("cal.xml",
+                             "<?xml version=\"1.0\"?>\n"
+                             "<!-- written by hand -->\n"
+                             "<CALIBRATION serial=\"1234\" count=\"12\">\n"
+                             "  <!-- first sample follows -->\n"
+                             "  text\n"
+                             "  <SAMPLE lamp=\"A\" value=\"3.25\" bad=\"2,5\" name=\"a&amp;b\"/>\n"
+                             "  <OTHER/>\n"
+                             "</CALIBRATION>\n");
+    myXMLdocument document;
+    TiXmlElement* root = document.load(path.c_str());
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(document.root_element(), root);
+    EXPECT_TRUE(myXMLdocument::is_named(root, "CALIBRATION"));
+    EXPECT_EQ(myXMLdocument::attribute_int(root, "count"), 12);
+    EXPECT_EQ(myXMLdocument::attribute_int(root, "absent"), 0);
+
+    TiXmlElement* sample = myXMLdocument::first_child_element(root);
+    ASSERT_NE(sample, nullptr);
+    EXPECT_TRUE(myXMLdocument::is_named(sample, "SAMPLE"));
+    EXPECT_FALSE(myXMLdocument::is_named(sample, "sample"));
+    EXPECT_FLOAT_EQ(myXMLdocument::attribute_real(sample, "value"), 3.25f);
+    EXPECT_FLOAT_EQ(myXMLdocument::attribute_real(sample, "bad"), 2.0f);
+    EXPECT_EQ(myXMLdocument::attribute_real(sample, "absent"), 0.0f);
+    EXPECT_STREQ(myXMLdocument::attribute(sample, "name"), "a&b");
+    EXPECT_EQ(myXMLdocument::attribute(sample, "absent"), nullptr);
+    EXPECT_STREQ(myXMLdocument::attribute_text(sample, "absent"), "");
+
+    TiXmlElement* other = myXMLdocument::next_sibling_element(sample);
+    EXPECT_TRUE(myXMLdocument::is_named(other, "OTHER"));
+    EXPECT_EQ(myXMLdocument::next_sibling_element(other), nullptr);
+    EXPECT_EQ(myXMLdocument::first_child_element(other), nullptr);
+}
+
+TEST_F(Xml_file_test, FailedLoadsGiveNoRoot)
+{
+    std::string broken = write("broken.xml", "<CALIBRATION><SAMPLE></CALIBRATION>");
+    std::string good = write("good.xml", "<ROOT/>");
+    myXMLdocument document;
+    ASSERT_NE(document.load(good.c_str()), nullptr);
+    EXPECT_EQ(document.load(broken.c_str()), nullptr);
+    EXPECT_EQ(document.root_element(), nullptr);
+    EXPECT_EQ(document.load((directory + "/missing.xml").c_str()), nullptr);
+    EXPECT_EQ(document.load(nullptr), nullptr);
+    EXPECT_NE(document.load(good.c_str()), nullptr);
+}
+
+TEST(Xml_document, NullTolerantAndNamedRoot)
+{
+    myXMLdocument document("CALIBRATION");
+    EXPECT_TRUE(myXMLdocument::is_named(document.root_element(), "CALIBRATION"));
+    EXPECT_FALSE(myXMLdocument::is_named(nullptr, "CALIBRATION"));
+    EXPECT_FALSE(myXMLdocument::is_named(document.root_element(), nullptr));
+    EXPECT_EQ(myXMLdocument::attribute(nullptr, "x"), nullptr);
+    EXPECT_EQ(myXMLdocument::attribute(document.root_element(), nullptr), nullptr);
+    EXPECT_STREQ(myXMLdocument::attribute_text(nullptr, "x"), "");
+    EXPECT_EQ(myXMLdocument::attribute_int(nullptr, "x"), 0);
+    EXPECT_EQ(myXMLdocument::first_child_element(nullptr), nullptr);
+    EXPECT_EQ(myXMLdocument::next_sibling_element(nullptr), nullptr);
+    EXPECT_EQ(myXMLdocument().root_element(), nullptr);
+}
+
+} // namespace
