@@ -1,10 +1,351 @@
 #include "calibration/Lumo2_cal_master.h"
 
-Tlumo2_cal_master::Tlumo2_cal_master() { setParam("name", "cal_master"); }
-void Tlumo2_cal_master::start_acquisition() {}
-void Tlumo2_cal_master::stop_acquisition() {}
-void Tlumo2_cal_master::window_closed() {}
-void Tlumo2_cal_master::calculate(Tmy_string*) {}
-void Tlumo2_cal_master::clear_samples() {}
-void Tlumo2_cal_master::tick() {}
-void Tlumo2_cal_master::on_instrument_data(int, const unsigned char*, unsigned) {}
+#include <tinyxml.h>
+
+#include "app/Gui.h"
+#include "calibration/Calibration_calc.h"
+#include "calibration/Stored_values.h"
+#include "events/Lib_cpp.h"
+#include "events/Lib_time.h"
+#include "events/Lib_xml.h"
+#include "link/Lumo_data.h"
+#include "view/Atomic_file.h"
+#include "view/Codes.h"
+
+namespace {
+
+enum Tdata_kind { DATA_TEXT_LINE = 0, DATA_FRAME_PAYLOAD = 1 };
+
+// Log channels of the calibration window.
+constexpr int LOG_LOW_LEVEL = 0;
+constexpr int LOG_MUTED = 1;
+constexpr int LOG_CALIBRATION_TEXT = 2;
+constexpr int LOG_VALIDITY = 3;
+
+constexpr int SHOW_LOG_AND_DISPLAY = 3;
+constexpr unsigned HEX_DUMP_PER_LINE = 16;
+constexpr unsigned char REQUEST_MEASUREMENT = 'O';
+constexpr int DIRECTORY_MAX = 256;
+
+enum Ttracer { URANINE = 2, SULFORHODAMINE_B = 4, AMINO_G_ACID = 5, NAPHTIONATE = 6 };
+enum Tconfiguration { I_II_III = 1, I_II_V = 2 };
+
+// The text as XML attribute content.
+void append_xml_escaped(Tmy_string* out, const char* text)
+{
+    char escaped[8];
+    for (; *text != 0; ++text) {
+        xml_escape_char(escaped, *text);
+        out->append(escaped);
+    }
+}
+
+}  // namespace
+
+Tlumo2_cal_master::Tlumo2_cal_master()
+{
+    setParam("name", "cal_master");
+    setParam("verbose", "1");
+    set_today();
+}
+
+void Tlumo2_cal_master::start_acquisition()
+{
+    if (acquiring)
+        return;
+    acquiring = true;
+    countdown_ms = REQUEST_PERIOD_MS;
+    request_measurement();
+}
+
+void Tlumo2_cal_master::request_measurement()
+{
+    log_printf("OnAcq");
+    const unsigned char request = REQUEST_MEASUREMENT;
+    send_to_instrument(&request, 1);
+    log_printf("TX : %s", "O");
+}
+
+void Tlumo2_cal_master::tick()
+{
+    if (!acquiring)
+        return;
+    if (countdown_ms > 0)
+        countdown_ms -= TICK_MS;
+    if (countdown_ms < 0)
+        countdown_ms = 0;
+    if (countdown_ms == 0) {
+        countdown_ms = REQUEST_PERIOD_MS;
+        request_measurement();
+    }
+}
+
+void Tlumo2_cal_master::stop_acquisition()
+{
+    log_printf("OnStop");
+    acquiring = false;
+}
+
+void Tlumo2_cal_master::window_closed()
+{
+    acquiring = false;
+}
+
+void Tlumo2_cal_master::on_instrument_data(int kind, const unsigned char* bytes, unsigned length)
+{
+    if (bytes == nullptr)
+        return;
+    if (kind == DATA_FRAME_PAYLOAD) {
+        hex_dump("VIRO LUMO ", bytes, length, HEX_DUMP_PER_LINE);
+    } else if (kind == DATA_TEXT_LINE) {
+        Tmy_string line;
+        for (unsigned index = 0; index < length; ++index)
+            if (bytes[index] != '\r' && bytes[index] != '\n')
+                line.append(reinterpret_cast<const char*>(bytes + index), 1);
+        log_printf("RX : %s", line.c_str());
+    } else {
+        return;
+    }
+    take_reading(kind, bytes, length);
+}
+
+// The reading becomes the current one, whether acquisition runs or not.
+void Tlumo2_cal_master::take_reading(int kind, const unsigned char* bytes, unsigned length)
+{
+    display_set(DSP_NEW_DATA, "2");
+    display_set(DSP_STORE_BUTTON, "enabled");
+    current_reading.reset();
+    if (kind == DATA_FRAME_PAYLOAD) {
+        parse_frame_payload(&current_reading, bytes, length);
+    } else {
+        Tmy_string text;
+        text.append(reinterpret_cast<const char*>(bytes), length);
+        parse_text_line(&current_reading, text.c_str());
+    }
+    log_select(LOG_LOW_LEVEL);
+    current_reading.show(SHOW_LOG_AND_DISPLAY);
+}
+
+void Tlumo2_cal_master::store_sample(uint8_t tracer, uint8_t concentration)
+{
+    Tlumo_sample* sample = new Tlumo_sample;
+    sample->copy_values_from(&current_reading);
+    sample->tracer = tracer;
+    sample->concentration = concentration;
+    const bool stored = sample_table_add(&sample_table, sample, configuration);
+    note_lamp_tracer(sample);
+    if (!stored)
+        delete sample;
+    refresh_stored_values();
+    display_set(DSP_STORE_BUTTON, "disabled");
+}
+
+void Tlumo2_cal_master::note_lamp_tracer(const Tlumo_sample* sample)
+{
+    if (sample == nullptr)
+        return;
+    const uint8_t lamp_c_tracer = configuration == I_II_III ? AMINO_G_ACID
+                                  : configuration == I_II_V  ? NAPHTIONATE
+                                                             : 0;
+    if (lamp_c_tracer == 0)
+        return;
+    if (sample->tracer == URANINE)
+        lamp_tracer[LAMP_A] = URANINE;
+    else if (sample->tracer == SULFORHODAMINE_B)
+        lamp_tracer[LAMP_B] = SULFORHODAMINE_B;
+    else if (sample->tracer == lamp_c_tracer)
+        lamp_tracer[LAMP_C] = lamp_c_tracer;
+}
+
+void Tlumo2_cal_master::refresh_stored_values()
+{
+    display_set(DSP_PANEL, "PANEL_STORED_VALUES");
+    fill_stored_values_grid(&sample_table);
+}
+
+void Tlumo2_cal_master::clear_samples()
+{
+    sample_table_clear(&sample_table);
+    log_select(LOG_LOW_LEVEL);
+    log_clear();
+    log_select(LOG_MUTED);
+    log_clear();
+    sample_table_dump(&sample_table);
+    fill_stored_values_grid(&sample_table);
+    log_select(LOG_CALIBRATION_TEXT);
+    log_clear();
+    log_select(LOG_LOW_LEVEL);
+}
+
+void Tlumo2_cal_master::calculate(Tmy_string* output)
+{
+    Tlumo_calibration_calc calibration;
+    calibration.set_header(model, serial_text.toInt(), date[0], date[1], date[2]);
+    calibration.compute(&sample_table);
+    calibration.set_lamp_tracer('A', lamp_tracer[LAMP_A]);
+    calibration.set_lamp_tracer('B', lamp_tracer[LAMP_B]);
+    calibration.set_lamp_tracer('C', lamp_tracer[LAMP_C]);
+
+    log_select(LOG_VALIDITY);
+    log_clear();
+    const int32_t code = calibration.check_validity();
+    log_printf("calibration.check_validity() => Error code = %d", code);
+    log_append("");
+    log_append("");
+
+    Tmy_string text;
+    calibration.write_legacy_text(&text);
+    log_select(LOG_CALIBRATION_TEXT);
+    log_clear();
+    log_printf("%s", text.c_str());
+    log_select(LOG_LOW_LEVEL);
+
+    if (output != nullptr)
+        output->assign(&text);
+}
+
+bool Tlumo2_cal_master::write_file(const char* path, const Tmy_string* text)
+{
+    if (path != nullptr && write_file_replacing(path, text->c_str(), text->length()))
+        return true;
+    log_printf("ERROR : unable to write \"%s\"", path != nullptr ? path : "");
+    return false;
+}
+
+void Tlumo2_cal_master::save_dat(const char* path)
+{
+    Tmy_string text;
+    calculate(&text);
+    if (path != nullptr)
+        write_file(path, &text);
+}
+
+void Tlumo2_cal_master::build_xml(Tmy_string* out)
+{
+    out->assign("<?xml version='1.0' encoding='utf-8' ?>\n");
+    out->append("<CALIBRATION serial_number=\"");
+    append_xml_escaped(out, serial_text.c_str());
+    out->appendFormat("\" configuration=\"%s\" model=\"%s\" year=\"%d\" month=\"%d\" day=\"%d\">\n",
+                      configuration_name(configuration), model_name(model), date[0], date[1], date[2]);
+    sample_table_write_xml(&sample_table, out);
+    out->append("</CALIBRATION>\n");
+}
+
+void Tlumo2_cal_master::save_xml(const char* path)
+{
+    if (path == nullptr)
+        return;
+    Tmy_string text;
+    build_xml(&text);
+    write_file(path, &text);
+    log_select(LOG_MUTED);
+    sample_table_write_xml(&sample_table, nullptr);
+    log_select(LOG_LOW_LEVEL);
+}
+
+void Tlumo2_cal_master::default_file_name(Tmy_string* out, bool dat)
+{
+    if (out == nullptr)
+        return;
+    out->format("%s/calibration_%s_%04d%02d%02d", directory.c_str(), serial_text.c_str(), date[0], date[1],
+                date[2]);
+    out->append(dat ? ".dat" : ".xml");
+}
+
+void Tlumo2_cal_master::read_serial_from_display()
+{
+    serial_text.assign(display_get(DSP_SERIAL_NUMBER));
+}
+
+void Tlumo2_cal_master::read_model_from_display()
+{
+    model = model_code(display_get(DSP_MODEL));
+}
+
+void Tlumo2_cal_master::read_configuration_from_display()
+{
+    configuration = configuration_code(display_get(DSP_CONFIGURATION));
+}
+
+void Tlumo2_cal_master::set_serial(const char* text)
+{
+    if (text == nullptr)
+        return;
+    serial_text.assign(text);
+    display_set(DSP_SERIAL_NUMBER, serial_text.c_str());
+}
+
+void Tlumo2_cal_master::set_model(const char* text)
+{
+    model = model_code(text);
+    display_set(DSP_MODEL, model_name(model));
+}
+
+void Tlumo2_cal_master::set_configuration(const char* text)
+{
+    configuration = 0;
+    if (text != nullptr)
+        configuration = configuration_code(text);
+    display_set(DSP_CONFIGURATION, configuration_name(configuration));
+}
+
+void Tlumo2_cal_master::set_today()
+{
+    date_time_fields(date, unix_time_now(), false);
+}
+
+void Tlumo2_cal_master::load_xml(const char* path)
+{
+    myXMLdocument document;
+    char folder[DIRECTORY_MAX];
+    directory_of(folder, DIRECTORY_MAX, path);
+    strip_trailing_separators(folder);
+    directory.assign(folder);
+
+    const TiXmlElement* root = document.load(path);
+    if (root == nullptr) {
+        log_printf("ERROR : unable to read \"%s\" file correctly", path != nullptr ? path : "");
+        return;
+    }
+    log_printf("      : reading values file \"%s\"", path);
+    clear_samples();
+    set_today();
+
+    set_serial(myXMLdocument::attribute_text(root, "serial_number"));
+    set_configuration(myXMLdocument::attribute_text(root, "configuration"));
+    set_model(myXMLdocument::attribute_text(root, "model"));
+    const int year = myXMLdocument::attribute_int(root, "year");
+    const int month = myXMLdocument::attribute_int(root, "month");
+    const int day = myXMLdocument::attribute_int(root, "day");
+    if (year > 0 && month > 0 && day > 0) {
+        date[0] = year;
+        date[1] = month;
+        date[2] = day;
+    }
+
+    for (const TiXmlElement* element = myXMLdocument::first_child_element(root); element != nullptr;
+         element = myXMLdocument::next_sibling_element(element)) {
+        if (myXMLdocument::is_named(element, "SAMPLE"))
+            read_sample(element);
+    }
+    refresh_stored_values();
+}
+
+// Lamp on is restored as base + delta: the file holds the deltas.
+void Tlumo2_cal_master::read_sample(const TiXmlElement* element)
+{
+    static const char* const ATTRIBUTES[LAMP_COUNT][2] = {
+        {"LA_base_mV", "LA_mV"}, {"LB_base_mV", "LB_mV"}, {"LC_base_mV", "LC_mV"}, {"LT_base_mV", "LT_mV"}};
+    Tlumo_sample* sample = new Tlumo_sample;
+    sample->tracer = tracer_code(myXMLdocument::attribute(element, "traceur"));
+    sample->concentration = concentration_code(myXMLdocument::attribute(element, "concentration"));
+    sample->temperature = myXMLdocument::attribute_real(element, "temperature");
+    sample->vbat = myXMLdocument::attribute_real(element, "Vbat");
+    for (int lamp = LAMP_A; lamp < LAMP_COUNT; ++lamp)
+        sample->set_lamp("ABCT"[lamp], myXMLdocument::attribute_real(element, ATTRIBUTES[lamp][0]),
+                         myXMLdocument::attribute_real(element, ATTRIBUTES[lamp][1]));
+    const bool stored = sample_table_add(&sample_table, sample, configuration);
+    note_lamp_tracer(sample);
+    if (!stored)
+        delete sample;
+}

@@ -1,11 +1,19 @@
 #pragma once
+#include <cstdint>
+
+#include "calibration/Lumo_sample.h"
+#include "calibration/Sample_table.h"
+#include "events/My_string.h"
 #include "events/Sequence.h"
 
-class Tmy_string;
+class TiXmlElement;
 
 // Runs a calibration: readings, stored samples, constants, files.
 class Tlumo2_cal_master : public Tsequence {
 public:
+    static constexpr int REQUEST_PERIOD_MS = 10000;
+    static constexpr int TICK_MS = 100;
+
     Tlumo2_cal_master();
 
     void start_acquisition();
@@ -13,9 +21,65 @@ public:
     // The calibration window was closed: acquisition ends without a log line.
     void window_closed();
     void enter() {}
+    // Computes, checks and shows the constants; copies the legacy text into
+    // output when one is given.
     void calculate(Tmy_string* output);
     void clear_samples();
     void tick();
+    // kind 0: a text line; kind 1: a measurement frame's payload.
     void on_instrument_data(int kind, const unsigned char* bytes, unsigned length);
     void OnEvent(Tmy_event*) override {}
+
+    // Files a copy of the latest reading under the liquid's codes.
+    void store_sample(uint8_t tracer, uint8_t concentration);
+    // Remembers which tracer a sample shows on lamps A, B and C.
+    void note_lamp_tracer(const Tlumo_sample* sample);
+    void refresh_stored_values();
+
+    // Save the legacy text or the samples; a failure is logged and an
+    // existing file is kept whole.
+    void save_dat(const char* path);
+    void save_xml(const char* path);
+    void load_xml(const char* path);
+    // "<directory>/calibration_<serial>_<yyyymmdd>" with ".dat" or ".xml".
+    void default_file_name(Tmy_string* out, bool dat);
+
+    void read_serial_from_display();
+    void read_model_from_display();
+    void read_configuration_from_display();
+    void set_serial(const char* text);
+    void set_model(const char* text);
+    void set_configuration(const char* text);
+    void set_today();
+
+    // Read access for the window and tests.
+    const ::sample_table* samples() const { return &sample_table; }
+    const Tlumo_sample* reading() const { return &current_reading; }
+    const char* serial() const { return serial_text.c_str(); }
+    const char* last_directory() const { return directory.c_str(); }
+    uint8_t current_model() const { return model; }
+    uint8_t current_configuration() const { return configuration; }
+    const int* date_fields() const { return date; }
+    uint8_t lamp_tracer_of(int lamp) const { return lamp_tracer[lamp]; }
+    bool is_acquiring() const { return acquiring; }
+    int countdown() const { return countdown_ms; }
+
+private:
+    void request_measurement();
+    void take_reading(int kind, const unsigned char* bytes, unsigned length);
+    bool write_file(const char* path, const Tmy_string* text);
+    void build_xml(Tmy_string* out);
+    void read_sample(const TiXmlElement* element);
+
+    uint8_t model = 0;
+    uint8_t configuration = 0;
+    Tlumo_sample current_reading;
+    ::sample_table sample_table;
+    Tmy_string directory;
+    Tmy_string serial_text;
+    // Year (four digits), month, day, hour, minute, second; only the date is used.
+    int date[6] = {0, 0, 0, 0, 0, 0};
+    uint8_t lamp_tracer[3] = {0, 0, 0};
+    int32_t countdown_ms = 0;
+    bool acquiring = false;
 };
