@@ -1,0 +1,52 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <random>
+
+// The optical response of the simulated ZETA QX-2: what the four lamps read
+// for a given content of the cell.
+
+// Tracer codes of the instrument.
+enum Ttracer_code : int {
+    TRACER_WATER = 1,
+    TRACER_URANINE = 2,
+    TRACER_EOSINE = 3,
+    TRACER_SULFORHODAMINE_B = 4,
+    TRACER_AMINO_G_ACID = 5,
+    TRACER_NAPHTIONATE = 6,
+};
+constexpr int TRACER_CODE_COUNT = 7;  // codes 0..6; 0 and 1 carry no dye
+
+constexpr int LAMP_COUNT = 4;  // A, B, C, T
+constexpr int LAMP_T = 3;
+
+// What is in the cell: clean water plus any dye concentrations and turbidity.
+struct Tcell {
+    std::array<double, TRACER_CODE_COUNT> ppb{};  // by tracer code
+    double ntu = 0.0;
+
+    bool operator==(const Tcell&) const = default;
+};
+
+// One measurement of all four lamps, in the instrument's units.
+struct Tzeta_reading {
+    std::array<double, LAMP_COUNT> off_mv{};    // lamp off (dark) signal
+    std::array<double, LAMP_COUNT> delta_mv{};  // lamp on minus lamp off
+    double temperature_c = 0.0;
+    double battery_v = 0.0;
+
+    double on_mv(int lamp) const { return off_mv[lamp] + delta_mv[lamp]; }
+};
+
+class Tzeta_model {
+public:
+    // The noise-free reading for a cell.
+    Tzeta_reading reading(const Tcell& cell) const;
+
+    // Adds seeded Gaussian noise: the standard deviation of a lamp delta is
+    // level x (1 mV + 1 % of the delta), that of a dark signal level x 0.2 mV.
+    void add_noise(Tzeta_reading& reading, double level, std::mt19937& rng) const;
+
+    double temperature_c = 11.5;
+    double battery_v = 12.4;
+};
