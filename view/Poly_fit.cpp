@@ -1,11 +1,13 @@
 #include "view/Poly_fit.h"
 
+#include <cmath>
+
 // The master-polynomial method: s holds the coefficients below the leading 1
 // of P = product of (x - x[i]); each point adds y[j] / P'(x[j]) times the
 // synthetic quotient P / (x - x[j]).
-void fit_polynomial(const double* x, const double* y, int n, double* cof) {
+bool fit_polynomial(const double* x, const double* y, int n, double* cof) {
     constexpr int MAX_POINTS = 3;
-    if (n < 1 || n > MAX_POINTS) return;
+    if (n < 1 || n > MAX_POINTS) return false;
     double s[MAX_POINTS] = {};
     for (int i = 0; i < n; ++i) cof[i] = 0.0;
     s[n - 1] = -x[0];
@@ -23,4 +25,10 @@ void fit_polynomial(const double* x, const double* y, int n, double* cof) {
             b = s[k] + x[j] * b;
         }
     }
+    bool distinct = true;
+    for (int i = 0; i < n; ++i)
+        for (int j = i + 1; j < n; ++j) distinct = distinct && x[i] != x[j];
+    bool finite = true;
+    for (int i = 0; i < n; ++i) finite = finite && std::isfinite(cof[i]);
+    return distinct && finite;
 }

@@ -138,7 +138,7 @@ int Tvorn_lumo::read_tracer(Ttoken_reader* reader, int tracer) {
         poldeg[tracer] = 0;
     } else if (count >= 2) {
         poldeg[tracer] = count - 1;
-        fit_polynomial(x, y, count, coef[tracer]);
+        if (!fit_polynomial(x, y, count, coef[tracer])) errors |= CALIB_NOT_DERIVED;
     } else {
         poldeg[tracer] = 0;
     }
@@ -146,7 +146,11 @@ int Tvorn_lumo::read_tracer(Ttoken_reader* reader, int tracer) {
     return errors;
 }
 
+// A zero standard concentration, equal standards or values too large for the
+// arithmetic leave derived constants without a usable value; the load then
+// fails rather than converting with them or with those of an earlier file.
 int Tvorn_lumo::derive() {
+    int errors = 0;
     double* c[3][3] = {{&c11, &c12, &c13}, {&c21, &c22, &c23}, {&c31, &c32, &c33}};
     for (int i = 0; i < 3; ++i)
         for (int j = 0; j < 3; ++j) *c[i][j] = signal(i, j + 1) - water(i);
@@ -157,9 +161,11 @@ int Tvorn_lumo::derive() {
         den12 = (c11 * c22 - c21 * c12) / ssss;
         den23 = (c22 * c33 - c32 * c23) / ssss;
         den31 = (c33 * c11 - c13 * c31) / ssss;
+    } else {
+        errors |= CALIB_NOT_DERIVED;
     }
-    int errors = derive_turbidity();
-    if (!derived_finite()) errors |= CALIB_NOT_FINITE;
+    errors |= derive_turbidity();
+    if (!derived_finite()) errors |= CALIB_NOT_DERIVED;
     return errors;
 }
 
@@ -184,7 +190,7 @@ int Tvorn_lumo::derive_turbidity() {
             else
                 errors |= CALIB_INTERFERENCE_AT_WATER;
         }
-        fit_polynomial(t, u, 3, coftu[m]);
+        if (!fit_polynomial(t, u, 3, coftu[m])) errors |= CALIB_NOT_DERIVED;
     }
     const double* l = t;
     const double q[3] = {l[0] * l[0], l[1] * l[1], l[2] * l[2]};
@@ -193,13 +199,14 @@ int Tvorn_lumo::derive_turbidity() {
     if (d != 0) {
         c1 = ((y[1] - y[0]) * (q[2] - q[1]) - (y[2] - y[1]) * (q[1] - q[0])) / d;
         c2 = ((y[2] - y[1]) * (l[1] - l[0]) - (y[1] - y[0]) * (l[2] - l[1])) / d;
+    } else {
+        errors |= CALIB_NOT_DERIVED;
     }
     c0 = y[0] - l[0] * c1 - q[0] * c2;
     return errors;
 }
 
-// Every constant the conversion uses must be a number: equal standards or
-// missing values in the file would otherwise give infinite concentrations.
+// Every constant the conversion uses must be a finite number.
 bool Tvorn_lumo::derived_finite() const {
     const double scalars[] = {ssss, c11, c12, c13, c21, c22, c23, c31, c32, c33, denom,
                               den12, den23, den31, c0, c1, c2, water(0), water(1), water(2), water(3)};

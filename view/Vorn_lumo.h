@@ -24,7 +24,8 @@ enum Tcalib_error {
     CALIB_INTERFERENCE_AT_WATER = 32, // a standard's lamp A/B/C signal <= water
     CALIB_UNREADABLE = 64,            // a word or number could not be read
     CALIB_TOO_MANY_LINES = 128,       // a tracer with more than 3 calibration lines
-    CALIB_NOT_FINITE = 256,           // a derived constant is infinite or NaN
+    CALIB_NOT_DERIVED = 256,          // a derived constant is not finite or has no
+                                      // value (equal standards, zero concentration)
 };
 
 // The calibration constants of one instrument, read from a calibration
