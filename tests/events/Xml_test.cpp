@@ -7,6 +7,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "events/Lib_cpp.h"
 #include "events/Lib_xml.h"
 
 namespace {
@@ -46,7 +47,7 @@ TEST_F(Xml_file_test, ReadsRootChildrenAndAttributes)
                              "<CALIBRATION serial=\"1234\" count=\"12\">\n"
                              "  <!-- first sample follows -->\n"
                              "  text\n"
-                             "  <SAMPLE lamp=\"A\" value=\"3.25\" bad=\"2,5\" name=\"a&amp;b\"/>\n"
+                             "  <SAMPLE lamp=\"A\" value=\"3.25\" missing=\"3.4028235e38\" bad=\"2,5\" name=\"a&amp;b\"/>\n"
                              "  <OTHER/>\n"
                              "</CALIBRATION>\n");
     myXMLdocument document;
@@ -63,6 +64,7 @@ TEST_F(Xml_file_test, ReadsRootChildrenAndAttributes)
     EXPECT_FALSE(myXMLdocument::is_named(sample, "sample"));
     EXPECT_FLOAT_EQ(myXMLdocument::attribute_real(sample, "value"), 3.25f);
     EXPECT_FLOAT_EQ(myXMLdocument::attribute_real(sample, "bad"), 2.0f);
+    EXPECT_TRUE(is_undefined(myXMLdocument::attribute_real(sample, "missing")));
     EXPECT_EQ(myXMLdocument::attribute_real(sample, "absent"), 0.0f);
     EXPECT_STREQ(myXMLdocument::attribute(sample, "name"), "a&b");
     EXPECT_EQ(myXMLdocument::attribute(sample, "absent"), nullptr);
