@@ -6,7 +6,8 @@ class Tdelay_resource;
 
 // The platform's one-shot timers (the signal window's Qt timers). start
 // returns a non-zero id, or 0 when no timer could be had; on expiry the
-// service calls delay_expired on the GUI thread.
+// service calls the delay's expired on the GUI thread. Without a service
+// (before the signal window exists) setDelay arms nothing.
 class Ttimer_service {
 public:
     virtual ~Ttimer_service() = default;

@@ -15,11 +15,13 @@ public:
     void init(const char* event_name, Tevent_resource* event_owner);
     // Raise: link into the queue unless already pending. Any thread.
     void trigger();
-    // Clear pending, then hand to the owner's OnEvent. GUI thread.
+    // Clear pending, then hand to the owner's OnEvent. GUI thread, and only
+    // for a record already taken from the queue.
     void deliver();
 };
 
-// Base of every event source and consumer.
+// Base of every event source and consumer. Destroying one drops its records
+// that still wait in the queue.
 class Tevent_resource {
 public:
     Tevent_resource() = default;
