@@ -1,0 +1,252 @@
+#include "calibration/Wlumo_cal.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "app/Gui.h"
+
+namespace {
+
+QLabel* value_label(QWidget* parent, const char* name)
+{
+    auto* label = new QLabel("---", parent);
+    label->setObjectName(name);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    label->setMinimumWidth(56);
+    return label;
+}
+
+QComboBox* choice(QWidget* parent, const char* name, const char* caption, const char* placeholder, int y)
+{
+    auto* label = new QLabel(caption, parent);
+    label->setGeometry(8, y + 3, 150, 17);
+    auto* combo = new QComboBox(parent);
+    combo->setObjectName(name);
+    combo->setPlaceholderText(placeholder);
+    combo->setGeometry(160, y, 230, 25);
+    return combo;
+}
+
+QPlainTextEdit* pane(QWidget* parent, const char* name, int point_size, bool wrap)
+{
+    auto* memo = new QPlainTextEdit(parent);
+    memo->setObjectName(name);
+    memo->setReadOnly(true);
+    if (point_size > 0) {
+        QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        fixed.setPointSize(point_size);
+        memo->setFont(fixed);
+    }
+    memo->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    return memo;
+}
+
+QWidget* page(QTabWidget* tabs, const char* name, const char* caption)
+{
+    auto* sheet = new QWidget(tabs);
+    sheet->setObjectName(name);
+    tabs->addTab(sheet, caption);
+    return sheet;
+}
+
+QAction* item(QMenu* menu, const char* name, const char* caption)
+{
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(name);
+    return action;
+}
+
+}  // namespace
+
+TFlumo_cal::TFlumo_cal(QWidget* parent) : QMainWindow(parent)
+{
+    setObjectName("Flumo_cal");
+    setWindowTitle("LUMO CAL");
+    resize(687, 849);
+
+    auto* client = new QWidget(this);
+    auto* layout = new QVBoxLayout(client);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    setCentralWidget(client);
+
+    Panel1 = new QFrame(client);
+    Panel1->setObjectName("Panel1");
+    Panel1->setFixedHeight(209);
+    Panel1->setFrameShape(QFrame::StyledPanel);
+    layout->addWidget(Panel1);
+
+    auto* serial_label = new QLabel("Sensor Serial Number", Panel1);
+    serial_label->setGeometry(8, 11, 150, 17);
+    ed_SNR = new QLineEdit("1", Panel1);
+    ed_SNR->setObjectName("ed_SNR");
+    ed_SNR->setGeometry(160, 8, 120, 25);
+    cb_model = choice(Panel1, "cb_model", "Sensor Model", "-- select model --", 38);
+    cb_configuration = choice(Panel1, "cb_configuration", "Sensor configuration", "-- select config --", 68);
+    cb_tracer = choice(Panel1, "cb_tracer", "Current Tracer", "-- select tracer currently used --", 98);
+    cb_concentration = choice(Panel1, "cb_concentration", "Current Concentration", "-- select --", 128);
+
+    pl_connected = new QFrame(Panel1);
+    pl_connected->setObjectName("pl_connected");
+    pl_connected->setGeometry(652, 8, 25, 25);
+    pl_connected->setFrameShape(QFrame::Panel);
+    pl_connected->setFrameShadow(QFrame::Raised);
+
+    GroupBox1 = new QGroupBox("Latest", Panel1);
+    GroupBox1->setObjectName("GroupBox1");
+    GroupBox1->setGeometry(400, 38, 279, 165);
+    auto* grid = new QGridLayout(GroupBox1);
+    grid->setContentsMargins(6, 4, 6, 4);
+    grid->setSpacing(2);
+    const char* columns[] = {"Lamp A", "Lamp B", "Lamp C", "Lamp T"};
+    for (int c = 0; c < 4; c++) {
+        auto* caption = new QLabel(columns[c], GroupBox1);
+        caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        grid->addWidget(caption, 0, c + 1);
+    }
+    const char* rows[] = {"On", "Off", "Delta"};
+    for (int r = 0; r < 3; r++) grid->addWidget(new QLabel(rows[r], GroupBox1), r + 1, 0);
+    QLabel** lamps[4][3] = {{&lb_lampA_on, &lb_lampA_off, &lb_lampA_delta},
+                            {&lb_lampB_on, &lb_lampB_off, &lb_lampB_delta},
+                            {&lb_lampC_on, &lb_lampC_off, &lb_lampC_delta},
+                            {&lb_lampT_on, &lb_lampT_off, &lb_lampT_delta}};
+    const char* names[4][3] = {{"lb_lampA_on", "lb_lampA_off", "lb_lampA_delta"},
+                               {"lb_lampB_on", "lb_lampB_off", "lb_lampB_delta"},
+                               {"lb_lampC_on", "lb_lampC_off", "lb_lampC_delta"},
+                               {"lb_lampT_on", "lb_lampT_off", "lb_lampT_delta"}};
+    for (int lamp = 0; lamp < 4; lamp++)
+        for (int row = 0; row < 3; row++) {
+            *lamps[lamp][row] = value_label(GroupBox1, names[lamp][row]);
+            grid->addWidget(*lamps[lamp][row], row + 1, lamp + 1);
+        }
+    grid->addWidget(new QLabel("Vbat", GroupBox1), 4, 0);
+    lb_vbat = value_label(GroupBox1, "lb_vbat");
+    grid->addWidget(lb_vbat, 4, 1);
+    grid->addWidget(new QLabel(QString::fromUtf8("T°"), GroupBox1), 4, 2);
+    lb_temp = value_label(GroupBox1, "lb_temp");
+    grid->addWidget(lb_temp, 4, 3);
+
+    pl_new_data = new QFrame(Panel1);
+    pl_new_data->setObjectName("pl_new_data");
+    pl_new_data->setGeometry(8, 166, 33, 33);
+    pl_new_data->setFrameShape(QFrame::Panel);
+    pl_new_data->setFrameShadow(QFrame::Raised);
+    bt_store = new QPushButton("Store value", Panel1);
+    bt_store->setObjectName("bt_store");
+    bt_store->setGeometry(160, 166, 230, 33);
+    bt_store->setEnabled(false);
+
+    PageControl1 = new QTabWidget(client);
+    PageControl1->setObjectName("PageControl1");
+    layout->addWidget(PageControl1, 1);
+
+    TabSheet1 = page(PageControl1, "TabSheet1", "Log low level");
+    Memo1 = pane(TabSheet1, "Memo1", 9, false);
+    (new QVBoxLayout(TabSheet1))->addWidget(Memo1);
+
+    TabSheet2 = page(PageControl1, "TabSheet2", "Stored Values");
+    StringGrid1 = new QTableWidget(2, GRID_COLUMNS, TabSheet2);
+    StringGrid1->setObjectName("StringGrid1");
+    StringGrid1->horizontalHeader()->hide();
+    StringGrid1->verticalHeader()->hide();
+    StringGrid1->horizontalHeader()->setDefaultSectionSize(110);
+    StringGrid1->verticalHeader()->setDefaultSectionSize(20);
+    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    (new QVBoxLayout(TabSheet2))->addWidget(StringGrid1);
+
+    TabSheet3 = page(PageControl1, "TabSheet3", "Calibration values");
+    Splitter1 = new QSplitter(Qt::Vertical, TabSheet3);
+    Splitter1->setObjectName("Splitter1");
+    Splitter1->setChildrenCollapsible(false);
+    (new QVBoxLayout(TabSheet3))->addWidget(Splitter1);
+    auto* upper = new QWidget(Splitter1);
+    auto* upper_layout = new QHBoxLayout(upper);
+    upper_layout->setContentsMargins(0, 0, 0, 0);
+    Memo3 = pane(upper, "Memo3", 9, false);
+    upper_layout->addWidget(Memo3, 1);
+    auto* buttons = new QVBoxLayout;
+    bt_calc = new QPushButton("Calc Calibration", upper);
+    bt_calc->setObjectName("bt_calc");
+    bt_save_dat = new QPushButton("Save .dat file", upper);
+    bt_save_dat->setObjectName("bt_save_dat");
+    buttons->addWidget(bt_calc);
+    buttons->addWidget(bt_save_dat);
+    buttons->addStretch(1);
+    upper_layout->addLayout(buttons);
+    Memo4 = pane(Splitter1, "Memo4", 0, true);
+    Splitter1->setStretchFactor(0, 3);
+    Splitter1->setStretchFactor(1, 1);
+    PageControl1->setCurrentWidget(TabSheet2);
+
+    QMenu* file = menuBar()->addMenu("File");
+    file->setObjectName("File1");
+    LoadXML1 = item(file, "LoadXML1", "Load XML...");
+    SaveasXML1 = item(file, "SaveasXML1", "Save as XML...");
+    QMenu* edit = menuBar()->addMenu("Edit");
+    edit->setObjectName("Edit1");
+    Editsettings1 = item(edit, "Editsettings1", "Edit settings...");
+    QMenu* communication = menuBar()->addMenu("Communication");
+    communication->setObjectName("Communication1");
+    Connect1 = item(communication, "Connect1", "Connect");
+    QMenu* measures = menuBar()->addMenu("Measures");
+    measures->setObjectName("Measures1");
+    Start1 = item(measures, "Start1", "Start");
+    Stop1 = item(measures, "Stop1", "Stop");
+    measures->addSeparator();
+    Clear1 = item(measures, "Clear1", "Clear");
+
+    // Attached to no control; kept for whoever offers the low-level log's copy.
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName("PopupMenu1");
+    copytoclipboard1 = item(PopupMenu1, "copytoclipboard1", "copy to clipboard");
+
+    OpenDialog1 = new QFileDialog(this);
+    OpenDialog1->setObjectName("OpenDialog1");
+    OpenDialog1->setFileMode(QFileDialog::ExistingFile);
+    OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
+    OpenDialog1->setNameFilters({"XML file (*.xml)", "All files (*.*)"});
+    OpenDialog1->setDefaultSuffix("xml");
+    SaveDialog1 = new QFileDialog(this);
+    SaveDialog1->setObjectName("SaveDialog1");
+    SaveDialog1->setAcceptMode(QFileDialog::AcceptSave);
+    SaveDialog1->setNameFilters({"XML file (*.xml)", "DAT file (*.dat)", "All files (*.*)"});
+    SaveDialog1->setDefaultSuffix("xml");
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName("Timer1");
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, [] { new_data_timer_tick(); });
+    Timer1->start();
+
+    connect(Start1, &QAction::triggered, [] { dispatch_command(CMD_START); });
+    connect(Stop1, &QAction::triggered, [] { dispatch_command(CMD_STOP); });
+    connect(Clear1, &QAction::triggered, [] { dispatch_command(CMD_CLEAR); });
+    connect(Editsettings1, &QAction::triggered, [] { dispatch_command(CMD_EDIT_SETTINGS); });
+    connect(Connect1, &QAction::triggered, [] { dispatch_command(CMD_CONNECT); });
+    connect(bt_calc, &QPushButton::clicked, [] { dispatch_command(CMD_CALC_CALIBRATION); });
+}
+
+void TFlumo_cal::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    dispatch_command(CMD_CLOSE_CALIBRATION);
+}

@@ -1,0 +1,81 @@
+#pragma once
+#include <QMainWindow>
+
+class QAction;
+class QComboBox;
+class QFileDialog;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QSplitter;
+class QTabWidget;
+class QTableWidget;
+class QTimer;
+
+// The calibration window: instrument identity, the reference liquid in the
+// cell, the latest reading, stored samples, the calculated calibration.
+class TFlumo_cal : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TFlumo_cal(QWidget* parent = nullptr);
+
+    QFrame* Panel1;  // the top panel
+    QLineEdit* ed_SNR;
+    QComboBox* cb_model;
+    QComboBox* cb_configuration;
+    QComboBox* cb_tracer;
+    QComboBox* cb_concentration;
+    QFrame* pl_connected;
+    QGroupBox* GroupBox1;  // "Latest"
+    QLabel* lb_lampA_on;
+    QLabel* lb_lampA_off;
+    QLabel* lb_lampA_delta;
+    QLabel* lb_lampB_on;
+    QLabel* lb_lampB_off;
+    QLabel* lb_lampB_delta;
+    QLabel* lb_lampC_on;
+    QLabel* lb_lampC_off;
+    QLabel* lb_lampC_delta;
+    QLabel* lb_lampT_on;
+    QLabel* lb_lampT_off;
+    QLabel* lb_lampT_delta;
+    QLabel* lb_vbat;
+    QLabel* lb_temp;
+    QFrame* pl_new_data;
+    QPushButton* bt_store;
+
+    QTabWidget* PageControl1;
+    QWidget* TabSheet1;  // "Log low level"
+    QPlainTextEdit* Memo1;
+    QWidget* TabSheet2;  // "Stored Values"
+    QTableWidget* StringGrid1;
+    QWidget* TabSheet3;  // "Calibration values"
+    QSplitter* Splitter1;
+    QPlainTextEdit* Memo3;
+    QPushButton* bt_calc;
+    QPushButton* bt_save_dat;
+    QPlainTextEdit* Memo4;
+
+    QAction* LoadXML1;
+    QAction* SaveasXML1;
+    QAction* Editsettings1;
+    QAction* Connect1;
+    QAction* Start1;
+    QAction* Stop1;
+    QAction* Clear1;
+    QMenu* PopupMenu1;
+    QAction* copytoclipboard1;
+
+    QFileDialog* OpenDialog1;
+    QFileDialog* SaveDialog1;
+    QTimer* Timer1;
+
+    static constexpr int GRID_COLUMNS = 6;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+};
