@@ -111,8 +111,9 @@ unsigned Tserial_resource_posix::configure(int fd, int baud, int parity, uint8_t
     if (stop_bits == 2)
         tio.c_cflag |= CSTOPB;
     tio.c_iflag &= ~(IXON | IXOFF | IXANY);
-    // Reads never wait inside the driver; the worker polls instead.
-    tio.c_cc[VMIN] = 0;
+    // With the descriptor non-blocking, a read finding nothing fails with
+    // EAGAIN; a read of 0 bytes then only means the end of the stream.
+    tio.c_cc[VMIN] = 1;
     tio.c_cc[VTIME] = 0;
 
     int lines_on = TIOCM_RTS | TIOCM_DTR;

@@ -1,0 +1,164 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "Pty.h"
+#include "events/Log_capture.h"
+#include "link/Serial_resource.h"
+
+namespace {
+
+// The listener: records every report by name, and the bytes of each
+// "DATA_ARRIVAL" (without re-arming: the test decides when).
+class Trecorder : public Tevent_resource {
+public:
+    explicit Trecorder(Tserial_resource* source) : serial(source) {}
+    void OnEvent(Tmy_event* event) override {
+        reports.push_back(event->name);
+        if (event == &serial->ev_data_arrival)
+            received.append(reinterpret_cast<char*>(serial->getRxBuffer()), size_t(serial->getRxCount()));
+    }
+    int count(const std::string& name) const { return int(std::count(reports.begin(), reports.end(), name)); }
+
+    Tserial_resource* serial;
+    std::vector<std::string> reports;
+    std::string received;
+};
+
+constexpr unsigned char XON = 0x11;
+constexpr unsigned char XOFF = 0x13;
+
+class Serial_resource_pty : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(pty.ok());
+        event_pump::install();
+        serial.connect(&recorder);
+    }
+    void TearDown() override {
+        serial.close();
+        event_pump::uninstall();
+    }
+    unsigned open_pty(unsigned char flow = 0) {
+        return serial.open(pty.slave_path.c_str(), 9600, 0, 8, false, flow, 1);
+    }
+    bool wait_for(const char* report, int times = 1) {
+        return event_pump::until([&] { return recorder.count(report) >= times; });
+    }
+
+    Tpty pty;
+    Tserial_resource serial;
+    Trecorder recorder{&serial};
+    Log_capture log;
+};
+
+}  // namespace
+
+TEST_F(Serial_resource_pty, MissingDeviceFailsSilentlyThenAValidOpenWorks) {
+    EXPECT_EQ(serial.open("/dev/no-such-tty", 9600, 0, 8, false, 0, 1), 0x40u);
+    EXPECT_EQ(serial.open(nullptr, 9600, 0, 8, false, 0, 1), 0x2u);
+    EXPECT_EQ(serial.open(pty.slave_path.c_str(), 12345, 0, 8, false, 0, 1), 0x20u);
+    event_pump::for_ms(50);
+    EXPECT_TRUE(recorder.reports.empty());
+    EXPECT_FALSE(serial.platform->running());
+
+    EXPECT_EQ(open_pty(), 0u);
+    ASSERT_TRUE(wait_for("CONNECTED"));
+    EXPECT_GE(event_pump::wake_count().load(), 1);
+    EXPECT_TRUE(Log_capture::lines().empty());
+}
+
+TEST_F(Serial_resource_pty, OneByteForEachReadUntilRearmed) {
+    ASSERT_EQ(open_pty(), 0u);
+    ASSERT_TRUE(wait_for("CONNECTED"));
+    pty.write_text("abc");
+    ASSERT_TRUE(wait_for("DATA_ARRIVAL"));
+    EXPECT_EQ(recorder.received, "a");
+    event_pump::for_ms(100);
+    EXPECT_EQ(recorder.count("DATA_ARRIVAL"), 1);
+
+    serial.rearmRead();
+    ASSERT_TRUE(wait_for("DATA_ARRIVAL", 2));
+    EXPECT_EQ(serial.getRxCount(), 1);
+    serial.rearmRead();
+    EXPECT_EQ(serial.getRxCount(), 0);
+    ASSERT_TRUE(wait_for("DATA_ARRIVAL", 3));
+    EXPECT_EQ(recorder.received, "abc");
+}
+
+TEST_F(Serial_resource_pty, SendRejectionsAndTheirLogLines) {
+    ASSERT_EQ(open_pty(2), 0u);  // XON/XOFF: the far end can hold our output back
+    ASSERT_TRUE(wait_for("CONNECTED"));
+    pty.write_text(std::string(1, char(XOFF)));
+    event_pump::for_ms(50);
+
+    const std::string block(256, 'q');
+    const auto* bytes = reinterpret_cast<const unsigned char*>(block.data());
+    EXPECT_FALSE(serial.sendData(bytes, 256));
+    EXPECT_TRUE(serial.sendData(bytes, 1));
+    EXPECT_EQ(Log_capture::lines(), std::vector<std::string>{"Tserial_resource::sendData rejected : tx_in_progress"});
+
+    pty.write_text(std::string(1, char(XON)));
+    ASSERT_TRUE(wait_for("DATA_SENT"));
+    EXPECT_EQ(pty.read_bytes(256), block);
+    EXPECT_EQ(recorder.count("DATA_ARRIVAL"), 0);  // flow-control bytes are not data
+
+    Log_capture::lines().clear();
+    const std::string too_long(257, 'x');
+    EXPECT_TRUE(serial.sendData(reinterpret_cast<const unsigned char*>(too_long.data()), 257));
+    EXPECT_TRUE(serial.sendData(bytes, 0xFFFFFFFFu));
+    EXPECT_TRUE(serial.sendData(nullptr, 1));
+    EXPECT_EQ(Log_capture::lines(), std::vector<std::string>(2, "Tserial_resource::sendData rejected : size>SERIAL_MAX_SIZE"));
+
+    serial.close();
+    Log_capture::lines().clear();
+    EXPECT_TRUE(serial.sendData(bytes, 1));
+    EXPECT_TRUE(Log_capture::lines().empty());
+}
+
+TEST_F(Serial_resource_pty, FarEndClosingDisconnects) {
+    ASSERT_EQ(open_pty(), 0u);
+    ASSERT_TRUE(wait_for("CONNECTED"));
+    pty.close_master();
+    ASSERT_TRUE(wait_for("DISCONNECTED"));
+    EXPECT_FALSE(serial.platform->running());
+    EXPECT_FALSE(serial.platform->device_open());
+    EXPECT_EQ(recorder.count("CONNECTED"), 1);
+    EXPECT_EQ(recorder.count("DISCONNECTED"), 1);
+}
+
+TEST_F(Serial_resource_pty, SecondOpenEndsTheFirstConnectionFirst) {
+    Tpty other;
+    ASSERT_TRUE(other.ok());
+    ASSERT_EQ(open_pty(), 0u);
+    ASSERT_TRUE(wait_for("CONNECTED"));
+    ASSERT_EQ(serial.open(other.slave_path.c_str(), 9600, 0, 8, false, 0, 1), 0u);
+    ASSERT_TRUE(wait_for("CONNECTED", 2));
+    EXPECT_EQ(recorder.reports, (std::vector<std::string>{"CONNECTED", "DISCONNECTED", "CONNECTED"}));
+
+    other.write_text("z");
+    ASSERT_TRUE(wait_for("DATA_ARRIVAL"));
+    EXPECT_EQ(recorder.received, "z");
+    const unsigned char ping = 'O';
+    EXPECT_FALSE(serial.sendData(&ping, 1));
+    EXPECT_EQ(other.read_bytes(1), "O");
+}
+
+TEST(Serial_resource_lifetime, DestroyingARunningResourceIsQuickAndLeavesNothingQueued) {
+    Tpty pty;
+    ASSERT_TRUE(pty.ok());
+    event_pump::install();
+    auto* serial = new Tserial_resource;
+    ASSERT_EQ(serial->open(pty.slave_path.c_str(), 9600, 0, 8, false, 0, 1), 0u);
+    pty.write_text("x");
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const auto start = std::chrono::steady_clock::now();
+    delete serial;
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(took, std::chrono::milliseconds(500));
+    // Its "CONNECTED", "DATA_ARRIVAL" and "DISCONNECTED" went with it.
+    EXPECT_TRUE(event_queue_empty());
+    event_pump::uninstall();
+}
