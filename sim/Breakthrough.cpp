@@ -34,8 +34,8 @@ bool parse_breakthrough(std::string_view text, Tbreakthrough& scenario, std::str
     const std::string_view options = colon == std::string_view::npos ? std::string_view{} : text.substr(colon + 1);
     for (const auto& [key, value] : split_key_values(options)) {
         if (key == "tracer") {
-            parsed.tracer = tracer_code_of(value);
-            if (parsed.tracer > TRACER_WATER) continue;
+            parsed.tracer_code = tracer_code_of(value);
+            if (parsed.tracer_code > tracer::water) continue;
             error = "unknown tracer \"" + value + "\"";
             return false;
         }

@@ -9,7 +9,7 @@
 // advection-dispersion curve (t0/t)^1.5 exp(-Pe (t - t0)^2 / (4 t t0)),
 // scaled so that its maximum is the peak concentration.
 struct Tbreakthrough {
-    int tracer = TRACER_URANINE;
+    int tracer_code = tracer::uranine;
     double peak_ppb = 50.0;
     double transit_s = 600.0;  // mean transit time t0
     double peclet = 20.0;      // Pe: larger is a sharper peak

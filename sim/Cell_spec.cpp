@@ -1,5 +1,7 @@
 #include "sim/Cell_spec.h"
 
+#include "view/Codes.h"
+
 #include <array>
 #include <cctype>
 #include <charconv>
@@ -7,25 +9,16 @@
 
 namespace {
 
-struct Tname {
+// Short or variant spellings besides the code table's names.
+struct Talias {
     const char* name;
     int code;
 };
-
-constexpr std::array<Tname, 9> tracer_names = {{
-    {"water", TRACER_WATER},
-    {"uranine", TRACER_URANINE},
-    {"eosine", TRACER_EOSINE},
-    {"sulforhodamineb", TRACER_SULFORHODAMINE_B},
-    {"sulforhodamine", TRACER_SULFORHODAMINE_B},
-    {"aminogacid", TRACER_AMINO_G_ACID},
-    {"aminog", TRACER_AMINO_G_ACID},
-    {"naphtionate", TRACER_NAPHTIONATE},
-    {"naphthionate", TRACER_NAPHTIONATE},
+constexpr std::array<Talias, 3> aliases = {{
+    {"sulforhodamine", tracer::sulforhodamine_b},
+    {"aminog", tracer::amino_g_acid},
+    {"naphthionate", tracer::naphtionate},
 }};
-
-constexpr std::array<const char*, TRACER_CODE_COUNT> display_names = {
-    "", "Water", "Uranine", "Eosine", "SulforhodamineB", "AminoGacid", "Naphtionate"};
 
 std::string_view trim(std::string_view text) {
     while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
@@ -71,22 +64,18 @@ bool parse_number(std::string_view text, double& value) {
 int tracer_code_of(std::string_view name) {
     double number = 0.0;
     if (parse_number(name, number))
-        return number >= 1.0 && number < double(TRACER_CODE_COUNT) && number == int(number) ? int(number) : 0;
+        return number >= 1.0 && number < double(tracer::slots) && number == int(number) ? int(number) : 0;
     const std::string key = lower(trim(name));
-    for (const Tname& entry : tracer_names)
-        if (key == entry.name) return entry.code;
-    return 0;
-}
-
-const char* tracer_display_name(int code) {
-    return code >= 0 && code < TRACER_CODE_COUNT ? display_names[code] : "";
+    for (const Talias& alias : aliases)
+        if (key == alias.name) return alias.code;
+    return tracer_code(key.c_str());
 }
 
 bool parse_cell(std::string_view text, Tcell& cell, std::string& error) {
     Tcell parsed;
     for (const auto& [key, value] : split_key_values(text)) {
         const int code = is_turbidity_key(key) ? 0 : tracer_code_of(key);
-        if (code == TRACER_WATER) continue;
+        if (code == tracer::water) continue;
         if (code == 0 && !is_turbidity_key(key)) {
             error = "unknown cell content \"" + key + "\"";
             return false;
@@ -112,8 +101,8 @@ std::string describe_cell(const Tcell& cell) {
         const auto result = std::to_chars(number, number + sizeof number, amount);
         text += (text.empty() ? "" : ",") + key + "=" + std::string(number, result.ptr);
     };
-    for (int code = TRACER_URANINE; code < TRACER_CODE_COUNT; ++code)
-        if (cell.ppb[code] > 0.0) append(lower(display_names[code]), cell.ppb[code]);
+    for (int code = tracer::uranine; code < tracer::slots; ++code)
+        if (cell.ppb[code] > 0.0) append(lower(tracer_name(static_cast<unsigned char>(code))), cell.ppb[code]);
     if (cell.ntu > 0.0) append("turbidity", cell.ntu);
     return text.empty() ? "water" : text;
 }

@@ -18,12 +18,9 @@ Tkey_values split_key_values(std::string_view text);
 // A decimal number in the C locale filling the whole text; false otherwise.
 bool parse_number(std::string_view text, double& value);
 
-// Tracer code for a name ("Uranine", "uranine", "sulforhodamine", ...) or a
-// code written as a number; 0 when unknown.
+// Tracer code for a name in any case ("Uranine", "amino-g-acid",
+// "sulforhodamine", ...) or a code written as a number; 0 when unknown.
 int tracer_code_of(std::string_view name);
-// "Water", "Uranine", "Eosine", "SulforhodamineB", "AminoGacid", "Naphtionate";
-// "" for any other code.
-const char* tracer_display_name(int code);
 
 // Fills `cell` from "uranine=10,turbidity=5"; "water" (or an empty text)
 // is clean water. On failure returns false and says why in `error`.

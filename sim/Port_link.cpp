@@ -1,21 +1,16 @@
 #include "sim/Port_link.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "events/My_string.h"
+#include "link/Serial_ports.h"
+
 namespace {
 
-constexpr int LAST_COM = 9999;
-
-std::string home_dir() {
-    if (const char* home = std::getenv("HOME"); home && *home) return home;
-    const passwd* user = getpwuid(getuid());
-    return user && user->pw_dir ? user->pw_dir : ".";
-}
+constexpr int LAST_COM = SERIAL_PORT_TABLE_SIZE - 1;  // the program's highest COM number
 
 bool make_dirs(const std::string& dir) {
     for (std::size_t slash = dir.find('/', 1);; slash = dir.find('/', slash + 1)) {
@@ -47,10 +42,9 @@ bool try_link(const std::string& target, const std::string& link) {
 }  // namespace
 
 std::string port_link_dir() {
-    if (const char* dir = std::getenv("LUMO2_PORT_DIR"); dir && *dir) return dir;
-    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime)
-        return std::string(runtime) + "/lumo2/ports";
-    return home_dir() + "/.lumo2/ports";
+    Tmy_string dir;
+    serial_port_link_directory(&dir);
+    return dir.c_str();
 }
 
 std::string port_link_path(int number) { return port_link_dir() + "/COM" + std::to_string(number); }

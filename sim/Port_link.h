@@ -6,8 +6,8 @@
 
 constexpr int FIRST_SIMULATED_COM = 200;
 
-// $LUMO2_PORT_DIR if set, else $XDG_RUNTIME_DIR/lumo2/ports, else
-// ~/.lumo2/ports.
+// The directory in which the program looks for COM links ($LUMO2_PORT_DIR,
+// else $XDG_RUNTIME_DIR/lumo2/ports, else ~/.lumo2/ports).
 std::string port_link_dir();
 std::string port_link_path(int number);
 

@@ -3,26 +3,25 @@
 #include <cstdint>
 #include <random>
 
+#include "calibration/Lumo_sample.h"
+
 // The optical response of the simulated ZETA QX-2: what the four lamps read
 // for a given content of the cell.
 
-// Tracer codes of the instrument.
-enum Ttracer_code : int {
-    TRACER_WATER = 1,
-    TRACER_URANINE = 2,
-    TRACER_EOSINE = 3,
-    TRACER_SULFORHODAMINE_B = 4,
-    TRACER_AMINO_G_ACID = 5,
-    TRACER_NAPHTIONATE = 6,
-};
-constexpr int TRACER_CODE_COUNT = 7;  // codes 0..6; 0 and 1 carry no dye
-
-constexpr int LAMP_COUNT = 4;  // A, B, C, T
-constexpr int LAMP_T = 3;
+// Tracer codes of the instrument; a cell holds one concentration per code.
+namespace tracer {
+constexpr int water = 1;
+constexpr int uranine = 2;
+constexpr int eosine = 3;
+constexpr int sulforhodamine_b = 4;
+constexpr int amino_g_acid = 5;
+constexpr int naphtionate = 6;
+constexpr int slots = 7;  // codes 0..6; 0 and 1 carry no dye
+}  // namespace tracer
 
 // What is in the cell: clean water plus any dye concentrations and turbidity.
 struct Tcell {
-    std::array<double, TRACER_CODE_COUNT> ppb{};  // by tracer code
+    std::array<double, tracer::slots> ppb{};  // by tracer code
     double ntu = 0.0;
 
     bool operator==(const Tcell&) const = default;

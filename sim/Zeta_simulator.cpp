@@ -112,7 +112,7 @@ Tcell Tzeta_simulator::cell_now_locked() const {
     Tcell cell = base_cell;
     if (scenario) {
         const double seconds = std::chrono::duration<double>(Tclock::now() - scenario_start).count();
-        cell.ppb[scenario->tracer] += scenario->ppb_at(seconds);
+        cell.ppb[scenario->tracer_code] += scenario->ppb_at(seconds);
     }
     return cell;
 }

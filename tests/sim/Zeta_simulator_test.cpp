@@ -33,9 +33,9 @@ protected:
 
     Tcell cell = [] {
         Tcell c;
-        c.ppb[TRACER_URANINE] = 12.5;
-        c.ppb[TRACER_SULFORHODAMINE_B] = 3.0;
-        c.ppb[TRACER_AMINO_G_ACID] = 40.0;
+        c.ppb[tracer::uranine] = 12.5;
+        c.ppb[tracer::sulforhodamine_b] = 3.0;
+        c.ppb[tracer::amino_g_acid] = 40.0;
         c.ntu = 7.0;
         return c;
     }();
