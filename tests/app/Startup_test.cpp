@@ -1,0 +1,129 @@
+// The program as a whole, started in a scratch working directory.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/Application.h"
+#include "app/Gui.h"
+#include "app/Lumo2_app.h"
+#include "support/Temp_dir.h"
+
+namespace {
+
+QWidget* top_level(const char* name)
+{
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->objectName() == name) return widget;
+    return nullptr;
+}
+
+// Runs the program in a fresh working directory; at start-up it records
+// what it sees and then chooses "exit" from the main window's menu.
+struct Trun {
+    explicit Trun(const char* settings_content = nullptr)
+    {
+        if (settings_content) dir.write("lumo2.cfg", settings_content);
+        const std::filesystem::path previous = std::filesystem::current_path();
+        std::filesystem::current_path(dir.path);
+        Tapp_options options;
+        options.exit_pause_ms = 0;
+        options.observer = [this](const char* stage) { observe(stage); };
+        char name[] = "lumo2";
+        char* argv[] = {name, nullptr};
+        exit_code = run_application(1, argv, options);
+        std::filesystem::current_path(previous);
+    }
+
+    void observe(const char* stage)
+    {
+        stages.push_back(stage);
+        if (std::string(stage) != "started") return;
+        QWidget* main = top_level("Fframe");
+        main_visible_at_start = main && main->isVisible();
+        mode_at_start = bridge_state().current_mode;
+        hidden_at_start = !top_level("Flumo_cal")->isVisible() && !top_level("Flumo_view")->isVisible();
+        QTimer::singleShot(0, [main] { main->findChild<QAction*>("exit3")->trigger(); });
+    }
+
+    Ttemp_dir dir;
+    std::vector<std::string> stages;
+    bool main_visible_at_start = false;
+    bool hidden_at_start = false;
+    int mode_at_start = -1;
+    int exit_code = -1;
+};
+
+TEST(Startup, WindowsInOrderThenStartThenExitSavesSettings)
+{
+    Trun run;
+    const std::vector<std::string> expected = {"TFframe",         "TSignalForm", "TFlumo_cal",
+                                               "TFlumo_settings", "TFlumo_view", "started",
+                                               "stopped"};
+    EXPECT_EQ(run.stages, expected);
+    EXPECT_TRUE(run.main_visible_at_start);
+    EXPECT_TRUE(run.hidden_at_start);
+    EXPECT_EQ(run.mode_at_start, MODE_MAIN);
+    EXPECT_EQ(run.exit_code, 0);
+    const std::string saved = run.dir.read("lumo2.cfg");
+    EXPECT_EQ(saved.rfind("TYPE=2\r", 0), 0u) << saved;
+    EXPECT_EQ(the_app(), nullptr);
+}
+
+TEST(Startup, KeepsSavedSettingsAcrossARun)
+{
+    Trun run("TYPE=2\rlast_connect_device_id 3\rautonnect 0\rttimezone 101\r");
+    const std::string saved = run.dir.read("lumo2.cfg");
+    EXPECT_NE(saved.find("last_connect_device_id 3\r"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("ttimezone 101\r"), std::string::npos) << saved;
+}
+
+struct Toptions_case {
+    std::vector<const char*> arguments;
+    bool ok;
+    bool help;
+    bool version;
+    const char* show;
+};
+
+TEST(Options, ParsedOrRefused)
+{
+    const Toptions_case cases[] = {
+        {{}, true, false, false, ""},
+        {{"--help"}, true, true, false, ""},
+        {{"--version", "-platform", "offscreen"}, true, false, true, ""},
+        {{"--show=cal"}, true, false, false, "cal"},
+        {{"--show=nothing"}, false, false, false, ""},
+        {{"--show"}, false, false, false, ""},
+        {{"--frobnicate"}, false, false, false, ""},
+    };
+    for (const Toptions_case& c : cases) {
+        std::vector<char*> argv = {const_cast<char*>("lumo2")};
+        for (const char* argument : c.arguments) argv.push_back(const_cast<char*>(argument));
+        Tapp_options options;
+        std::string error;
+        SCOPED_TRACE(c.arguments.empty() ? "(none)" : c.arguments[0]);
+        EXPECT_EQ(parse_options(int(argv.size()), argv.data(), &options, &error), c.ok);
+        EXPECT_EQ(error.empty(), c.ok);
+        if (!c.ok) continue;
+        EXPECT_EQ(options.help, c.help);
+        EXPECT_EQ(options.version, c.version);
+        EXPECT_EQ(options.show, c.show);
+        EXPECT_EQ(options.exit_pause_ms, 1000u);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    // Each test makes its own application object through run_application.
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
