@@ -294,6 +294,13 @@ void Tlumo2_cal_master::set_today()
     date_time_fields(date, unix_time_now(), false);
 }
 
+void Tlumo2_cal_master::set_date(int year, int month, int day)
+{
+    date[0] = year;
+    date[1] = month;
+    date[2] = day;
+}
+
 void Tlumo2_cal_master::load_xml(const char* path)
 {
     myXMLdocument document;
@@ -317,11 +324,8 @@ void Tlumo2_cal_master::load_xml(const char* path)
     const int year = myXMLdocument::attribute_int(root, "year");
     const int month = myXMLdocument::attribute_int(root, "month");
     const int day = myXMLdocument::attribute_int(root, "day");
-    if (year > 0 && month > 0 && day > 0) {
-        date[0] = year;
-        date[1] = month;
-        date[2] = day;
-    }
+    if (year > 0 && month > 0 && day > 0)
+        set_date(year, month, day);
 
     for (const TiXmlElement* element = myXMLdocument::first_child_element(root); element != nullptr;
          element = myXMLdocument::next_sibling_element(element)) {

@@ -51,6 +51,7 @@ public:
     void set_model(const char* text);
     void set_configuration(const char* text);
     void set_today();
+    void set_date(int year, int month, int day);
 
     // Read access for the window and tests.
     const ::sample_table* samples() const { return &sample_table; }

@@ -1,8 +1,11 @@
 #include "calibration/Wlumo_cal.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFile>
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QFrame>
@@ -23,6 +26,10 @@
 #include <QVBoxLayout>
 
 #include "app/Gui.h"
+#include "app/Lumo2_app.h"
+#include "calibration/Stored_values.h"
+#include "events/Lib_cpp.h"
+#include "view/Codes.h"
 
 namespace {
 
@@ -73,6 +80,29 @@ QAction* item(QMenu* menu, const char* name, const char* caption)
     QAction* action = menu->addAction(caption);
     action->setObjectName(name);
     return action;
+}
+
+// The window whose grid shows the stored samples.
+TFlumo_cal* grid_window = nullptr;
+
+// Items carry their code; nothing is selected at first.
+void fill_codes(QComboBox* combo, const char* (*name_of)(unsigned char), int count)
+{
+    for (int code = 1; code <= count; ++code)
+        combo->addItem(QString::fromUtf8(name_of(static_cast<unsigned char>(code))), code);
+    combo->setCurrentIndex(-1);
+}
+
+// The code of the selected item, 0 without a selection.
+uint8_t selected_code(const QComboBox* combo)
+{
+    return combo->currentIndex() < 0 ? 0 : static_cast<uint8_t>(combo->currentData().toInt());
+}
+
+Tlumo2_cal_master* master()
+{
+    Tlumo2_app* app = the_app();
+    return app ? &app->cal_master : nullptr;
 }
 
 }  // namespace
@@ -243,6 +273,111 @@ TFlumo_cal::TFlumo_cal(QWidget* parent) : QMainWindow(parent)
     connect(Editsettings1, &QAction::triggered, [] { dispatch_command(CMD_EDIT_SETTINGS); });
     connect(Connect1, &QAction::triggered, [] { dispatch_command(CMD_CONNECT); });
     connect(bt_calc, &QPushButton::clicked, [] { dispatch_command(CMD_CALC_CALIBRATION); });
+
+    fill_choices();
+    wire_actions();
+    grid_window = this;
+    set_stored_values_observer(on_stored_values_changed);
+}
+
+TFlumo_cal::~TFlumo_cal()
+{
+    if (grid_window != this) return;
+    grid_window = nullptr;
+    set_stored_values_observer(nullptr);
+}
+
+void TFlumo_cal::fill_choices()
+{
+    static const char* const TRACERS[] = {
+        "water with turbidity", "optic I   - Uranine",        "optic I   - Eosine",
+        "optic II  - Sulforhodamine B", "optic III - Amino G acide", "optic V   - Naphtionate",
+    };
+    fill_codes(cb_model, model_name, MODEL_CODE_COUNT);
+    for (int code = 1; code <= TRACER_CODE_COUNT; ++code) cb_tracer->addItem(TRACERS[code - 1], code);
+    cb_tracer->setCurrentIndex(-1);
+    fill_codes(cb_concentration, concentration_name, CONCENTRATION_CODE_COUNT);
+    fill_codes(cb_configuration, configuration_name, CONFIGURATION_CODE_COUNT);
+}
+
+void TFlumo_cal::wire_actions()
+{
+    connect(bt_store, &QPushButton::clicked, this, &TFlumo_cal::store);
+    connect(bt_save_dat, &QPushButton::clicked, this, [this] { save(true); });
+    connect(SaveasXML1, &QAction::triggered, this, [this] { save(false); });
+    connect(LoadXML1, &QAction::triggered, this, &TFlumo_cal::load);
+    connect(copytoclipboard1, &QAction::triggered, this,
+            [this] { QApplication::clipboard()->setText(Memo1->toPlainText()); });
+    Memo1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Memo1, &QWidget::customContextMenuRequested, this, &TFlumo_cal::show_log_menu);
+}
+
+void TFlumo_cal::store()
+{
+    Tlumo2_cal_master* cal = master();
+    if (!cal) return;
+    const uint8_t concentration = selected_code(cb_concentration);
+    const uint8_t tracer = selected_code(cb_tracer);
+    cal->read_serial_from_display();
+    cal->read_model_from_display();
+    cal->read_configuration_from_display();
+    cal->store_sample(tracer, concentration);
+}
+
+void TFlumo_cal::save(bool dat)
+{
+    Tlumo2_cal_master* cal = master();
+    if (!cal) return;
+    cal->read_serial_from_display();
+    cal->read_model_from_display();
+    cal->read_configuration_from_display();
+    Tmy_string proposed;
+    cal->default_file_name(&proposed, dat);
+    // The filter first: choosing it afterwards would rewrite the name's suffix.
+    SaveDialog1->selectNameFilter(SaveDialog1->nameFilters().first());
+    char part[256];
+    directory_of(part, sizeof part, proposed.c_str());
+    SaveDialog1->setDirectory(QString::fromUtf8(part));
+    file_name_of(part, sizeof part, proposed.c_str());
+    SaveDialog1->selectFile(QString::fromUtf8(part));
+    if (SaveDialog1->exec() != QDialog::Accepted || SaveDialog1->selectedFiles().isEmpty()) return;
+    const QByteArray path = QFile::encodeName(SaveDialog1->selectedFiles().first());
+    if (dat) cal->save_dat(path.constData());
+    else cal->save_xml(path.constData());
+}
+
+void TFlumo_cal::load()
+{
+    Tlumo2_cal_master* cal = master();
+    if (!cal || OpenDialog1->exec() != QDialog::Accepted || OpenDialog1->selectedFiles().isEmpty()) return;
+    cal->load_xml(QFile::encodeName(OpenDialog1->selectedFiles().first()).constData());
+}
+
+// The pane's own menu with "copy to clipboard" below it.
+void TFlumo_cal::show_log_menu(const QPoint& position)
+{
+    QMenu* menu = Memo1->createStandardContextMenu();
+    menu->addSeparator();
+    menu->addAction(copytoclipboard1);
+    menu->exec(Memo1->mapToGlobal(position));
+    delete menu;
+}
+
+void TFlumo_cal::fill_stored_values_grid(const sample_table* table)
+{
+    StringGrid1->setColumnCount(GRID_COLUMNS);
+    StringGrid1->setRowCount(2);
+    if (!table) return;
+    const std::vector<Tstored_values_row> rows = stored_values_rows(table);
+    StringGrid1->setRowCount(static_cast<int>(rows.size()));
+    for (int row = 0; row < static_cast<int>(rows.size()); ++row)
+        for (int column = 0; column < GRID_COLUMNS; ++column)
+            StringGrid1->setItem(row, column, new QTableWidgetItem(QString::fromUtf8(rows[row][column].c_str())));
+}
+
+void TFlumo_cal::on_stored_values_changed(const sample_table* table)
+{
+    if (grid_window) grid_window->fill_stored_values_grid(table);
 }
 
 void TFlumo_cal::closeEvent(QCloseEvent* event)

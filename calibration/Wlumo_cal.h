@@ -15,6 +15,7 @@ class QSplitter;
 class QTabWidget;
 class QTableWidget;
 class QTimer;
+struct sample_table;
 
 // The calibration window: instrument identity, the reference liquid in the
 // cell, the latest reading, stored samples, the calculated calibration.
@@ -22,6 +23,7 @@ class TFlumo_cal : public QMainWindow {
     Q_OBJECT
 public:
     explicit TFlumo_cal(QWidget* parent = nullptr);
+    ~TFlumo_cal() override;
 
     QFrame* Panel1;  // the top panel
     QLineEdit* ed_SNR;
@@ -78,4 +80,15 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+
+private:
+    void fill_choices();
+    void wire_actions();
+    void store();
+    void save(bool dat);
+    void load();
+    void show_log_menu(const QPoint& position);
+    // Refills StringGrid1 from the stored samples (null: empty 6 x 2 grid).
+    void fill_stored_values_grid(const sample_table* table);
+    static void on_stored_values_changed(const sample_table* table);
 };

@@ -1,0 +1,191 @@
+// The calibration window on the real bridge, offscreen.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTimer>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/Gui.h"
+#include "app/Lumo2_app.h"
+#include "app/Qt_ui_port.h"
+#include "calibration/Wlumo_cal.h"
+#include "support/Temp_dir.h"
+
+namespace {
+
+class Cal_window : public testing::Test {
+protected:
+    Cal_window()
+    {
+        set_the_app(&app);
+        port = std::make_unique<Tqt_ui_port>(nullptr, &cal, nullptr, nullptr);
+        set_ui_port(port.get());
+        set_log_sink(log_append);
+        bridge_state().current_mode = MODE_CALIBRATION;
+    }
+    ~Cal_window() override
+    {
+        set_log_sink(nullptr);
+        set_ui_port(nullptr);
+        set_the_app(nullptr);
+    }
+
+    void receive(float a, float b, float c, float t)
+    {
+        const float values[9] = {a, b, c, t, 20, 100, 100, 100, 100};
+        std::vector<unsigned char> payload;
+        for (float value : values) {
+            uint32_t bits;
+            std::memcpy(&bits, &value, 4);
+            for (int shift = 24; shift >= 0; shift -= 8)
+                payload.push_back(static_cast<unsigned char>(bits >> shift));
+        }
+        app.cal_master.on_instrument_data(1, payload.data(), static_cast<unsigned>(payload.size()));
+    }
+    static void choose(QComboBox* combo, const char* text) { combo->setCurrentIndex(combo->findText(text)); }
+    QString cell(int row, int column) const
+    {
+        const QTableWidgetItem* item = cal.StringGrid1->item(row, column);
+        return item ? item->text() : QString();
+    }
+
+    Tlumo2_app app;
+    TFlumo_cal cal;
+    std::unique_ptr<Tqt_ui_port> port;
+};
+
+QStringList texts_of(const QComboBox* combo)
+{
+    QStringList texts;
+    for (int index = 0; index < combo->count(); ++index)
+        texts << combo->itemText(index) + "=" + QString::number(combo->itemData(index).toInt());
+    return texts;
+}
+
+}  // namespace
+
+TEST_F(Cal_window, ChoicesCarryTheirCodesWithNothingSelected)
+{
+    EXPECT_EQ(texts_of(cal.cb_model), (QStringList{"ZETA QX-1=1", "ZETA QX-2=2"}));
+    EXPECT_EQ(texts_of(cal.cb_configuration), (QStringList{"I,II,III=1", "I,II,V=2"}));
+    EXPECT_EQ(texts_of(cal.cb_tracer), (QStringList{"water with turbidity=1", "optic I   - Uranine=2",
+                                                    "optic I   - Eosine=3", "optic II  - Sulforhodamine B=4",
+                                                    "optic III - Amino G acide=5", "optic V   - Naphtionate=6"}));
+    EXPECT_EQ(texts_of(cal.cb_concentration),
+              (QStringList{"0 NTU=1", "1 NTU=2", "10 NTU=3", "100 NTU=4", "10 ppb=5", "100 ppb=6"}));
+    for (QComboBox* combo : {cal.cb_model, cal.cb_configuration, cal.cb_tracer, cal.cb_concentration})
+        EXPECT_EQ(combo->currentIndex(), -1);
+}
+
+TEST_F(Cal_window, StoreAddsARowAndClearKeepsOnlyTheValidityMessages)
+{
+    choose(cal.cb_configuration, "I,II,III");
+    receive(1.5f, 2.25f, 3, 40.125f);
+    EXPECT_TRUE(cal.bt_store->isEnabled());
+    choose(cal.cb_tracer, "water with turbidity");
+    choose(cal.cb_concentration, "100 NTU");
+    cal.PageControl1->setCurrentWidget(cal.TabSheet1);
+    cal.bt_store->click();
+
+    EXPECT_FALSE(cal.bt_store->isEnabled());
+    EXPECT_EQ(cal.PageControl1->currentWidget(), cal.TabSheet2);
+    ASSERT_EQ(cal.StringGrid1->rowCount(), 2);
+    EXPECT_EQ(cell(0, 0), "Traceur");
+    EXPECT_EQ(cell(0, 5), "delta T");
+    const QStringList row{"Water", "100 NTU", "1.500", "2.250", "3.000", "40.125"};
+    for (int column = 0; column < 6; ++column)
+        EXPECT_EQ(cell(1, column), row[column]);
+
+    cal.bt_calc->click();
+    cal.Clear1->trigger();
+    EXPECT_EQ(cal.StringGrid1->rowCount(), 1);
+    EXPECT_EQ(cell(0, 0), "Traceur");
+    EXPECT_TRUE(cal.Memo1->toPlainText().isEmpty());
+    EXPECT_TRUE(cal.Memo3->toPlainText().isEmpty());
+    EXPECT_TRUE(cal.Memo4->toPlainText().contains("Error code = "));
+}
+
+TEST_F(Cal_window, CalcTwiceReplacesBothPanes)
+{
+    cal.bt_calc->click();
+    const QString text = cal.Memo3->toPlainText();
+    const QString validity = cal.Memo4->toPlainText();
+    cal.bt_calc->click();
+    EXPECT_EQ(cal.Memo3->toPlainText(), text);
+    EXPECT_EQ(cal.Memo4->toPlainText(), validity);
+    EXPECT_EQ(cal.Memo3->toPlainText().count("Calibration constants"), 1);
+    EXPECT_EQ(cal.Memo4->toPlainText().count("Error code = 8388607"), 1);
+}
+
+TEST_F(Cal_window, SaveDatProposesTheDefaultNameAndDirectory)
+{
+    cal.ed_SNR->setText("7");
+    app.cal_master.set_date(2024, 3, 5);
+    std::string directory, file, filter;
+    QTimer::singleShot(0, [&] {
+        directory = cal.SaveDialog1->directory().absolutePath().toStdString();
+        file = cal.SaveDialog1->selectedFiles().value(0).toStdString();
+        filter = cal.SaveDialog1->selectedNameFilter().toStdString();
+        cal.SaveDialog1->reject();
+    });
+    cal.bt_save_dat->click();
+    EXPECT_EQ(directory, "/");
+    EXPECT_EQ(file, "/calibration_7_20240305.dat");
+    EXPECT_EQ(filter, "XML file (*.xml)");
+    EXPECT_STREQ(app.cal_master.serial(), "7");
+}
+
+TEST_F(Cal_window, SaveAsXmlThenLoadXmlThroughTheDialogs)
+{
+    Ttemp_dir folder;
+    const QString path = QString::fromStdString(folder.file("chosen.xml"));
+    cal.ed_SNR->setText("31");
+    choose(cal.cb_configuration, "I,II,V");
+    choose(cal.cb_model, "ZETA QX-1");
+    QTimer::singleShot(0, [&] {
+        cal.SaveDialog1->selectFile(path);
+        static_cast<QDialog*>(cal.SaveDialog1)->accept();
+    });
+    cal.SaveasXML1->trigger();
+    EXPECT_NE(folder.read("chosen.xml").find("serial_number=\"31\" configuration=\"I,II,V\" model=\"ZETA QX-1\""),
+              std::string::npos);
+
+    cal.ed_SNR->setText("0");
+    cal.cb_model->setCurrentIndex(-1);
+    QTimer::singleShot(0, [&] {
+        cal.OpenDialog1->selectFile(path);
+        static_cast<QDialog*>(cal.OpenDialog1)->accept();
+    });
+    cal.LoadXML1->trigger();
+    EXPECT_EQ(cal.ed_SNR->text(), "31");
+    EXPECT_EQ(cal.cb_model->currentText(), "ZETA QX-1");
+    EXPECT_EQ(cal.cb_configuration->currentText(), "I,II,V");
+}
+
+TEST_F(Cal_window, CopyToClipboardTakesTheWholeLowLevelLog)
+{
+    log_printf("first");
+    log_printf("second");
+    cal.copytoclipboard1->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), "first\nsecond");
+}
+
+int main(int argc, char** argv)
+{
+    // Test discovery runs this program without CTest's environment.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
