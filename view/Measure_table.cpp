@@ -1,5 +1,7 @@
 #include "view/Measure_table.h"
 
+#include <algorithm>
+
 #include "events/Lib_cpp.h"
 #include "events/Lib_time.h"
 #include "events/My_string.h"
@@ -38,10 +40,19 @@ const char* Tmeasure_table::header(int column) {
     return column >= 0 && column < COLUMNS ? HEADERS[column] : "";
 }
 
+void Tmeasure_table::add_listener(Tmeasure_table_listener* listener) {
+    if (listener && std::find(listeners.begin(), listeners.end(), listener) == listeners.end())
+        listeners.push_back(listener);
+}
+
+void Tmeasure_table::remove_listener(Tmeasure_table_listener* listener) {
+    listeners.erase(std::remove(listeners.begin(), listeners.end(), listener), listeners.end());
+}
+
 void Tmeasure_table::table_clear() {
-    if (listener) listener->table_about_to_clear();
+    for (Tmeasure_table_listener* listener : listeners) listener->table_about_to_clear();
     rows.clear();
-    if (listener) listener->table_cleared();
+    for (Tmeasure_table_listener* listener : listeners) listener->table_cleared();
 }
 
 void Tmeasure_table::table_add(const Tlumo_measure* record) {
@@ -54,9 +65,9 @@ void Tmeasure_table::table_add(const Tlumo_measure* record) {
     row.ppb[1] = record->ppb_b;
     row.ppb[2] = record->ppb_c;
     row.ntu = record->ntu;
-    if (listener) listener->row_about_to_be_added(data_rows());
+    for (Tmeasure_table_listener* listener : listeners) listener->row_about_to_be_added(data_rows());
     rows.push_back(row);
-    if (listener) listener->row_added();
+    for (Tmeasure_table_listener* listener : listeners) listener->row_added();
 }
 
 void Tmeasure_table::cell_text(unsigned data_row, int column, Tmy_string* out) const {

@@ -48,9 +48,10 @@ public:
     // The text of one data cell; "-" for an undefined value.
     void cell_text(unsigned data_row, int column, Tmy_string* out) const;
 
-    void set_listener(Tmeasure_table_listener* new_listener) { listener = new_listener; }
+    void add_listener(Tmeasure_table_listener* listener);
+    void remove_listener(Tmeasure_table_listener* listener);
 
 private:
     std::vector<Tmeasure_row> rows;
-    Tmeasure_table_listener* listener = nullptr;
+    std::vector<Tmeasure_table_listener*> listeners;
 };

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFile>
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QFrame>
@@ -14,10 +15,12 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSplitter>
-#include <QTableWidget>
+#include <QTableView>
 #include <QVBoxLayout>
 
 #include "app/Gui.h"
+#include "app/Lumo2_app.h"
+#include "view/Measure_table_model.h"
 
 namespace {
 
@@ -117,10 +120,13 @@ TFlumo_view::TFlumo_view(QWidget* parent) : QMainWindow(parent)
     Splitter1->setChildrenCollapsible(false);
     layout->addWidget(Splitter1, 1);
 
-    StringGrid1 = new QTableWidget(1, TABLE_COLUMNS, Splitter1);
+    StringGrid1 = new QTableView(Splitter1);
     StringGrid1->setObjectName("StringGrid1");
     StringGrid1->horizontalHeader()->hide();
     StringGrid1->verticalHeader()->hide();
+    // Rows of one height: the grid need not measure weeks of rows.
+    StringGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    StringGrid1->verticalHeader()->setDefaultSectionSize(20);
     StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
     Memo1 = new QPlainTextEdit(Splitter1);
@@ -154,6 +160,45 @@ TFlumo_view::TFlumo_view(QWidget* parent) : QMainWindow(parent)
 
     connect(bt_start, &QPushButton::clicked, [] { dispatch_command(CMD_START); });
     connect(bt_stop, &QPushButton::clicked, [] { dispatch_command(CMD_STOP); });
+    connect(bt_load_calibration, &QPushButton::clicked, this, &TFlumo_view::load_calibration);
+    connect(save1, &QAction::triggered, this, &TFlumo_view::save_table);
+    connect(clear1, &QAction::triggered, [] {
+        if (the_app()) the_app()->view_master.table.table_clear();
+    });
+    bind_table();
+}
+
+// The grid shows the view master's table, which outlives the window. It is
+// bound once the application's record exists.
+void TFlumo_view::bind_table()
+{
+    if (table_model || !the_app()) return;
+    Tmeasure_table* table = &the_app()->view_master.table;
+    table_model = new Tmeasure_table_model(table, this);
+    StringGrid1->setModel(table_model);
+    connect(table_model, &Tmeasure_table_model::header_fixed_changed, StringGrid1->horizontalHeader(),
+            &QHeaderView::setVisible);
+    table->table_clear();
+}
+
+void TFlumo_view::load_calibration()
+{
+    if (OpenDialog1->exec() != QDialog::Accepted || OpenDialog1->selectedFiles().isEmpty() || !the_app()) return;
+    QByteArray path = QFile::encodeName(OpenDialog1->selectedFiles().first());
+    the_app()->view_master.load_calibration(path.constData());
+}
+
+void TFlumo_view::save_table()
+{
+    if (SaveDialog1->exec() != QDialog::Accepted || SaveDialog1->selectedFiles().isEmpty() || !the_app()) return;
+    QByteArray path = QFile::encodeName(SaveDialog1->selectedFiles().first());
+    the_app()->view_master.table_save(path.constData());
+}
+
+void TFlumo_view::showEvent(QShowEvent* event)
+{
+    bind_table();
+    QMainWindow::showEvent(event);
 }
 
 void TFlumo_view::closeEvent(QCloseEvent* event)

@@ -10,7 +10,8 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QSplitter;
-class QTableWidget;
+class QTableView;
+class Tmeasure_table_model;
 
 // The live view window: START/STOP, the lamps to measure, the latest
 // reading, the measurement table and the log of view mode.
@@ -44,7 +45,7 @@ public:
     QPushButton* bt_load_calibration;
     QFrame* pl_connected;
     QSplitter* Splitter1;
-    QTableWidget* StringGrid1;
+    QTableView* StringGrid1;
     QPlainTextEdit* Memo1;
     QAction* save1;
     QAction* clear1;
@@ -55,4 +56,12 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void bind_table();
+    void load_calibration();
+    void save_table();
+
+    Tmeasure_table_model* table_model = nullptr;
 };

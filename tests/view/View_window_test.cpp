@@ -1,0 +1,158 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTableView>
+#include <QTimer>
+
+#include <functional>
+#include <string>
+
+#include "app/Gui.h"
+#include "app/Lumo2_app.h"
+#include "link/Lumo_data.h"
+#include "support/Fake_ui.h"
+#include "support/Temp_dir.h"
+#include "view/Legacy_calibration.h"
+#include "view/Wlumo_view.h"
+
+namespace {
+
+// The real view window over the logic in view mode; what the logic shows
+// goes to the recording windows.
+class View_window : public testing::Test {
+protected:
+    View_window()
+    {
+        set_the_app(&app);
+        set_log_sink(log_append);
+        bridge_state().current_mode = MODE_VIEW;
+        view = new TFlumo_view;
+    }
+    ~View_window() override
+    {
+        delete view;
+        set_log_sink(nullptr);
+        set_the_app(nullptr);
+    }
+
+    // Clicks with the dialog answered from inside its modal loop.
+    void with_dialog(QFileDialog* dialog, std::function<void()> answer, std::function<void()> click)
+    {
+        QTimer::singleShot(0, dialog, [dialog, answer] {
+            if (dialog->isVisible()) answer();
+        });
+        click();
+    }
+
+    void add_measurement(float delta_a)
+    {
+        Tlumo_measure m;
+        m.timestamp = 1607337600;
+        m.delta[LAMP_A] = delta_a;
+        app.view_master.table.table_add(&m);
+    }
+
+    const std::vector<std::string>& log() { return ui.lines(WIN_VIEW, "Memo1"); }
+
+    Tlumo2_app app;
+    Tfake_ui ui;
+    Ttemp_dir dir;
+    TFlumo_view* view;
+};
+
+TEST_F(View_window, StartAndStopReachTheMaster)
+{
+    view->bt_start->click();
+    EXPECT_TRUE(app.view_master.is_running());
+    view->bt_stop->click();
+    EXPECT_FALSE(app.view_master.is_running());
+    EXPECT_EQ(log().back(), "OnStop");
+}
+
+TEST_F(View_window, CancelledDialogsChangeNothing)
+{
+    add_measurement(1.5f);
+    with_dialog(view->OpenDialog1, [this] { view->OpenDialog1->reject(); }, [this] { view->bt_load_calibration->click(); });
+    with_dialog(view->SaveDialog1, [this] { view->SaveDialog1->reject(); }, [this] { view->save1->trigger(); });
+    EXPECT_TRUE(log().empty());
+    EXPECT_EQ(app.view_master.constants.valid, 0);
+    EXPECT_EQ(app.view_master.table.data_rows(), 1u);
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path));
+}
+
+TEST_F(View_window, ChosenFilesAreLoadedAndSaved)
+{
+    dir.write("constants.txt", Tlegacy_calibration().text());
+    const QString constants = QString::fromStdString(dir.file("constants.txt"));
+    with_dialog(
+        view->OpenDialog1,
+        [this, constants] {
+            view->OpenDialog1->selectFile(constants);
+            static_cast<QDialog*>(view->OpenDialog1)->accept();
+        },
+        [this] { view->bt_load_calibration->click(); });
+    EXPECT_EQ(app.view_master.constants.valid, 1);
+    ASSERT_FALSE(log().empty());
+    EXPECT_EQ(log()[0], "Loading calibration file " + dir.file("constants.txt"));
+
+    add_measurement(1.5f);
+    const QString table = QString::fromStdString(dir.file("table"));
+    with_dialog(
+        view->SaveDialog1,
+        [this, table] {
+            view->SaveDialog1->selectFile(table);
+            static_cast<QDialog*>(view->SaveDialog1)->accept();
+        },
+        [this] { view->save1->trigger(); });
+    EXPECT_EQ(dir.read("table.csv").rfind("Timestamp;Date;GMT;", 0), 0u);
+}
+
+TEST_F(View_window, GridShowsTheHeaderRowThenTheMeasurements)
+{
+    QAbstractItemModel* model = view->StringGrid1->model();
+    ASSERT_NE(model, nullptr);
+    EXPECT_EQ(model->rowCount(), 1);
+    EXPECT_EQ(model->columnCount(), 12);
+    EXPECT_EQ(model->index(0, 3).data().toString(), "delta A");
+    EXPECT_TRUE(view->StringGrid1->horizontalHeader()->isHidden());
+
+    add_measurement(12.345f);
+    add_measurement(-1.0f);
+    EXPECT_EQ(model->rowCount(), 2);
+    EXPECT_EQ(model->index(0, 3).data().toString(), "12.345");
+    EXPECT_EQ(model->index(1, 3).data().toString(), "-1.000");
+    EXPECT_EQ(model->index(1, 4).data().toString(), "-");
+    EXPECT_EQ(model->headerData(11, Qt::Horizontal).toString(), "NTU");
+    EXPECT_FALSE(view->StringGrid1->horizontalHeader()->isHidden());
+
+    view->clear1->trigger();
+    EXPECT_EQ(model->rowCount(), 1);
+    EXPECT_EQ(model->index(0, 0).data().toString(), "Timestamp");
+    EXPECT_TRUE(view->StringGrid1->horizontalHeader()->isHidden());
+}
+
+TEST_F(View_window, ClosingStopsAcquisitionAndShowsTheMainWindow)
+{
+    view->show();
+    view->bt_start->click();
+    view->close();
+    EXPECT_FALSE(app.view_master.is_running());
+    EXPECT_TRUE(ui.window(WIN_MAIN).visible);
+    EXPECT_FALSE(ui.window(WIN_VIEW).visible);
+    EXPECT_EQ(bridge_state().current_mode, MODE_VIEW);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    // Test discovery runs this program without CTest's environment.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
