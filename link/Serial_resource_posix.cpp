@@ -69,6 +69,15 @@ void set_lines(int fd, int lines, bool on) {
         ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &lines);
 }
 
+// Unsent output is dropped so that closing never waits for a stalled line;
+// the exclusive mode is lifted so that the port can be opened again while
+// another holder (a simulator keeping its end open) still has it.
+void release_device(int fd) {
+    tcflush(fd, TCIOFLUSH);
+    ioctl(fd, TIOCNXCL);
+    ::close(fd);
+}
+
 }  // namespace
 
 Tserial_resource_posix::Tserial_resource_posix(Tserial_resource* serial_owner) : owner(serial_owner) {
@@ -167,7 +176,7 @@ unsigned Tserial_resource_posix::open(const char* device_path, int baud, int par
         bits |= SERIAL_NO_WAIT_HANDLE;
     if (bits) {
         if (fd >= 0)
-            ::close(fd);
+            release_device(fd);
         return bits;
     }
     device.store(fd);
@@ -235,8 +244,7 @@ void Tserial_resource_posix::worker_main() {
         carry_on = serve(nothing_asked ? watched[1].revents : 0);
     }
     worker_running.store(false);
-    tcflush(fd, TCIOFLUSH);
-    ::close(fd);
+    release_device(fd);
     device.store(-1);
     ev_disconnected.trigger();
 }
