@@ -30,11 +30,17 @@ constexpr int DIRECTORY_MAX = 256;
 enum Ttracer { URANINE = 2, SULFORHODAMINE_B = 4, AMINO_G_ACID = 5, NAPHTIONATE = 6 };
 enum Tconfiguration { I_II_III = 1, I_II_V = 2 };
 
-// The text as XML attribute content.
+// The text as XML attribute content. Bytes from 128 up pass unchanged: the
+// file declares utf-8, and a reader turns a character reference to such a
+// byte into another character.
 void append_xml_escaped(Tmy_string* out, const char* text)
 {
     char escaped[8];
     for (; *text != 0; ++text) {
+        if (static_cast<unsigned char>(*text) >= 128) {
+            out->append(text, 1);
+            continue;
+        }
         xml_escape_char(escaped, *text);
         out->append(escaped);
     }

@@ -328,12 +328,13 @@ TEST_F(Cal_master, SerialNumbersKeepTheirTextInXmlAndTheirNumberInTheLegacyText)
     header("12A");
     EXPECT_EQ(legacy_text(&master).find("#12\r\n"), 62u);
 
-    header("say \"<&>\"");
+    header("say \"<&>\" \xC3\xA9");
     master.save_xml(folder.file("quoted.xml").c_str());
-    EXPECT_NE(folder.read("quoted.xml").find("serial_number=\"say &quot;&lt;&amp;&gt;&quot;\""), std::string::npos);
+    EXPECT_NE(folder.read("quoted.xml").find("serial_number=\"say &quot;&lt;&amp;&gt;&quot; \xC3\xA9\""),
+              std::string::npos);
     Tlumo2_cal_master loaded;
     loaded.load_xml(folder.file("quoted.xml").c_str());
-    EXPECT_STREQ(loaded.serial(), "say \"<&>\"");
+    EXPECT_STREQ(loaded.serial(), "say \"<&>\" \xC3\xA9");
 }
 
 TEST_F(Cal_master, EmptySaveWritesOnlyTheFrame)
