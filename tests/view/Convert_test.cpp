@@ -109,9 +109,9 @@ TEST_F(Convert, SingleLampFollowsItsCalibrationCurve)
     file.lines[0] = {{"-8", 25}, {"-7", 105}};
     load(file);
     const bool only_a[3] = {true, false, false};
-    const double v = 50;
-    double expected = 10 * std::pow(v / 20, 1 / std::log10(100.0 / 20));
-    conversion_record record = run(only_a, &v);
+    const double v[3] = {50, 0, 0};
+    double expected = 10 * std::pow(v[0] / 20, 1 / std::log10(100.0 / 20));
+    conversion_record record = run(only_a, v);
     EXPECT_NEAR(record.ppb[0], expected, 1e-9);
     EXPECT_EQ(record.ppb[1], 0.01);
     EXPECT_EQ(record.ppb[2], 0.01);
