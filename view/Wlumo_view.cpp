@@ -176,6 +176,7 @@ void TFlumo_view::bind_table()
     Tmeasure_table* table = &the_app()->view_master.table;
     table_model = new Tmeasure_table_model(table, this);
     StringGrid1->setModel(table_model);
+    StringGrid1->setColumnWidth(1, 140);  // the whole date and time
     connect(table_model, &Tmeasure_table_model::header_fixed_changed, StringGrid1->horizontalHeader(),
             &QHeaderView::setVisible);
     table->table_clear();
