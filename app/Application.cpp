@@ -24,6 +24,7 @@
 #include "calibration/Wlumo_cal.h"
 #include "events/Lib_cpp_os.h"
 #include "events/Wsignal.h"
+#include "sim/Simulated_instrument.h"
 #include "view/Wlumo_view.h"
 
 #ifndef LUMO2_VERSION
@@ -157,11 +158,12 @@ void show_requested(const Twindows& windows, const std::string& name)
     else if (name == "settings") display_set(DSP_PANEL, "SETTINGS");
 }
 
-void on_start(const Twindows& windows, const Tapp_options& options)
+void on_start(const Twindows& windows, const Tapp_options& options, Tsimulated_instrument* simulated)
 {
     log_reset();
     dispatch_command(CMD_MODE_MAIN);
-    the_app()->common.start();
+    if (simulated) simulated->start(the_app());
+    else the_app()->common.start();
     if (options.observer) options.observer("started");
     if (!options.show.empty()) {
         const Twindows* shown = &windows;
@@ -211,11 +213,16 @@ void run_loop(int argc, char** argv, const Tapp_options& options)
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setQuitOnLastWindowClosed(false);
 
+    std::unique_ptr<Tsimulated_instrument> simulated;
+    std::string simulator_error;
+    if (options.simulate && !(simulated = Tsimulated_instrument::open(&simulator_error)))
+        std::fprintf(stderr, "lumo2: no simulated instrument: %s\n", simulator_error.c_str());
     std::unique_ptr<Twindows> windows;
     const bool created = guarded([&] {
         windows = std::make_unique<Twindows>(options);
         Twindows* made = windows.get();
-        windows->signal->setStartHandler([made, &options] { on_start(*made, options); });
+        Tsimulated_instrument* instrument = simulated.get();
+        windows->signal->setStartHandler([made, &options, instrument] { on_start(*made, options, instrument); });
     });
     if (!created) return;
     Tsignal_exit signal_exit;
@@ -235,6 +242,8 @@ bool parse_options(int argc, char** argv, Tapp_options* options, std::string* er
             options->help = true;
         } else if (std::strcmp(argument, "--version") == 0) {
             options->version = true;
+        } else if (std::strcmp(argument, "--simulate") == 0) {
+            options->simulate = true;
         } else if (option_value(argument, "--show", &value)) {
             if (!known_window(value)) {
                 *error = "unknown window for --show: " + value;
@@ -258,6 +267,7 @@ const char* usage_text()
            "Options:\n"
            "  --help       show this text and exit\n"
            "  --version    show the version and exit\n"
+           "  --simulate   run on a simulated instrument, linked as a free COM port from COM200\n"
            "Toolkit options such as -platform NAME are passed on to Qt.\n";
 }
 

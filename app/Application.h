@@ -15,6 +15,8 @@ struct Tapp_options {
     // "TFlumo_view" as each window is made, "started" once the start-up
     // message has been handled and "stopped" when the loop has ended.
     std::function<void(const char* stage)> observer;
+    // Runs on a simulated instrument linked as a free COM port from COM200.
+    bool simulate = false;
     // Options of further subsystems are added here and in parse_options.
 };
 

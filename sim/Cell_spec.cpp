@@ -64,7 +64,7 @@ bool parse_number(std::string_view text, double& value) {
 int tracer_code_of(std::string_view name) {
     double number = 0.0;
     if (parse_number(name, number))
-        return number >= 1.0 && number < double(tracer::slots) && number == int(number) ? int(number) : 0;
+        return number >= 1.0 && number < double(tracer::code_count) && number == int(number) ? int(number) : 0;
     const std::string key = lower(trim(name));
     for (const Talias& alias : aliases)
         if (key == alias.name) return alias.code;
@@ -101,7 +101,7 @@ std::string describe_cell(const Tcell& cell) {
         const auto result = std::to_chars(number, number + sizeof number, amount);
         text += (text.empty() ? "" : ",") + key + "=" + std::string(number, result.ptr);
     };
-    for (int code = tracer::uranine; code < tracer::slots; ++code)
+    for (int code = tracer::uranine; code < tracer::code_count; ++code)
         if (cell.ppb[code] > 0.0) append(lower(tracer_name(static_cast<unsigned char>(code))), cell.ppb[code]);
     if (cell.ntu > 0.0) append("turbidity", cell.ntu);
     return text.empty() ? "water" : text;

@@ -41,7 +41,7 @@ constexpr std::array<double, LAMP_COUNT> dark_mv = {8.4, 11.7, 6.9, 14.2};
 constexpr std::array<double, LAMP_COUNT> water_mv = {42.0, 55.0, 68.0, 31.0};
 
 // mV per ppb on lamps A, B, C, T, by tracer code.
-constexpr std::array<std::array<double, LAMP_COUNT>, tracer::slots> sensitivity = {{
+constexpr std::array<std::array<double, LAMP_COUNT>, tracer::code_count> sensitivity = {{
     {0.0, 0.0, 0.0, 0.0},       // undefined
     {0.0, 0.0, 0.0, 0.0},       // water
     {30.0, 0.40, 0.10, 0.006},  // uranine
@@ -61,7 +61,7 @@ Tzeta_reading Tzeta_model::reading(const Tcell& cell) const {
     Tzeta_reading r;
     for (int lamp = 0; lamp < LAMP_COUNT; ++lamp) {
         double delta = water_mv[lamp];
-        for (int code = 0; code < tracer::slots; ++code)
+        for (int code = 0; code < tracer::code_count; ++code)
             delta += sensitivity[code][lamp] * std::max(cell.ppb[code], 0.0);
         if (cell.ntu > 0.0) delta += turbidity_k[lamp] * std::pow(cell.ntu, turbidity_p[lamp]);
         r.off_mv[lamp] = dark_mv[lamp];

@@ -16,12 +16,12 @@ constexpr int eosine = 3;
 constexpr int sulforhodamine_b = 4;
 constexpr int amino_g_acid = 5;
 constexpr int naphtionate = 6;
-constexpr int slots = 7;  // codes 0..6; 0 and 1 carry no dye
+constexpr int code_count = 7;  // codes 0..6; 0 and 1 carry no dye
 }  // namespace tracer
 
 // What is in the cell: clean water plus any dye concentrations and turbidity.
 struct Tcell {
-    std::array<double, tracer::slots> ppb{};  // by tracer code
+    std::array<double, tracer::code_count> ppb{};  // by tracer code
     double ntu = 0.0;
 
     bool operator==(const Tcell&) const = default;

@@ -151,7 +151,12 @@ double Tzeta_simulator::noise() const {
 
 void Tzeta_simulator::set_delay_ms(int milliseconds) {
     std::lock_guard lock(mutex);
-    delay_ms = milliseconds < 0 ? 0 : milliseconds;
+    answer_delay_ms = milliseconds < 0 ? 0 : milliseconds;
+}
+
+int Tzeta_simulator::delay_ms() const {
+    std::lock_guard lock(mutex);
+    return answer_delay_ms;
 }
 
 void Tzeta_simulator::set_temperature(double celsius) {
@@ -253,7 +258,7 @@ void Tzeta_simulator::receive() {
         ++counters.requests;
         ++counters.by_mask[request_mask(bytes[i])];
         // Answers leave in the order of their requests.
-        auto due = Tclock::now() + std::chrono::milliseconds(delay_ms);
+        auto due = Tclock::now() + std::chrono::milliseconds(answer_delay_ms);
         if (!pending.empty() && pending.back().due > due) due = pending.back().due;
         pending.push_back({due, bytes[i]});
     }

@@ -69,6 +69,7 @@ public:
     void set_noise(double level, std::uint32_t seed);
     double noise() const;
     void set_delay_ms(int milliseconds);
+    int delay_ms() const;
     void set_temperature(double celsius);
     void set_battery(double volts);
     void inject(Tfault fault);
@@ -105,7 +106,7 @@ private:
     Tanswer_form answer_form = Tanswer_form::text;
     double noise_level = 0.0;
     std::mt19937 rng;
-    int delay_ms = 2000;
+    int answer_delay_ms = 2000;
     std::deque<Tfault> faults;
     bool disconnect_requested = false;
     Tsim_counters counters;
