@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "app/Gui.h"
+#include "app/Lamp_panel.h"
 
 namespace {
 
@@ -95,11 +96,7 @@ TFframe::TFframe(QWidget* parent) : QMainWindow(parent)
     Button2->setObjectName("Button2");
     Button2->setGeometry(248, 184, 75, 73);
 
-    pl_connected = new QFrame(Panel1);
-    pl_connected->setObjectName("pl_connected");
-    pl_connected->setGeometry(392, 8, 25, 25);
-    pl_connected->setFrameShape(QFrame::Panel);
-    pl_connected->setFrameShadow(QFrame::Raised);
+    pl_connected = new_lamp_panel(Panel1, "pl_connected", 392, 8, 25);
 
     Memo0 = new QPlainTextEdit(client);
     Memo0->setObjectName("Memo0");

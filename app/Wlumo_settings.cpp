@@ -27,8 +27,10 @@ TFlumo_settings::TFlumo_settings(QWidget* parent) : QDialog(parent)
     cb_ttimezone->setGeometry(16, 50, 249, 25);
     Memo1 = new QPlainTextEdit(GroupBox1);
     Memo1->setObjectName("Memo1");
-    Memo1->setGeometry(16, 90, 249, 119);
+    Memo1->setGeometry(8, 90, 265, 119);
     Memo1->setReadOnly(true);
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Memo1->setFrameShape(QFrame::NoFrame);
     Memo1->setPlainText("note :\n"
                         "time zone is used to display data. But the \n"

@@ -26,6 +26,7 @@
 #include <QVBoxLayout>
 
 #include "app/Gui.h"
+#include "app/Lamp_panel.h"
 #include "app/Lumo2_app.h"
 #include "calibration/Stored_values.h"
 #include "events/Lib_cpp.h"
@@ -38,18 +39,17 @@ QLabel* value_label(QWidget* parent, const char* name)
     auto* label = new QLabel("---", parent);
     label->setObjectName(name);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    label->setMinimumWidth(56);
     return label;
 }
 
 QComboBox* choice(QWidget* parent, const char* name, const char* caption, const char* placeholder, int y)
 {
     auto* label = new QLabel(caption, parent);
-    label->setGeometry(8, y + 3, 150, 17);
+    label->setGeometry(8, y + 3, 132, 17);
     auto* combo = new QComboBox(parent);
     combo->setObjectName(name);
     combo->setPlaceholderText(placeholder);
-    combo->setGeometry(160, y, 230, 25);
+    combo->setGeometry(140, y, 214, 25);
     return combo;
 }
 
@@ -112,6 +112,9 @@ TFlumo_cal::TFlumo_cal(QWidget* parent) : QMainWindow(parent)
     setObjectName("Flumo_cal");
     setWindowTitle("LUMO CAL");
     resize(687, 849);
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
 
     auto* client = new QWidget(this);
     auto* layout = new QVBoxLayout(client);
@@ -129,30 +132,28 @@ TFlumo_cal::TFlumo_cal(QWidget* parent) : QMainWindow(parent)
     serial_label->setGeometry(8, 11, 150, 17);
     ed_SNR = new QLineEdit("1", Panel1);
     ed_SNR->setObjectName("ed_SNR");
-    ed_SNR->setGeometry(160, 8, 120, 25);
+    ed_SNR->setGeometry(140, 8, 120, 25);
     cb_model = choice(Panel1, "cb_model", "Sensor Model", "-- select model --", 38);
     cb_configuration = choice(Panel1, "cb_configuration", "Sensor configuration", "-- select config --", 68);
     cb_tracer = choice(Panel1, "cb_tracer", "Current Tracer", "-- select tracer currently used --", 98);
     cb_concentration = choice(Panel1, "cb_concentration", "Current Concentration", "-- select --", 128);
 
-    pl_connected = new QFrame(Panel1);
-    pl_connected->setObjectName("pl_connected");
-    pl_connected->setGeometry(652, 8, 25, 25);
-    pl_connected->setFrameShape(QFrame::Panel);
-    pl_connected->setFrameShadow(QFrame::Raised);
+    pl_connected = new_lamp_panel(Panel1, "pl_connected", 652, 8, 25);
 
     GroupBox1 = new QGroupBox("Latest", Panel1);
     GroupBox1->setObjectName("GroupBox1");
-    GroupBox1->setGeometry(400, 38, 279, 165);
+    GroupBox1->setGeometry(362, 38, 317, 165);
     auto* grid = new QGridLayout(GroupBox1);
     grid->setContentsMargins(6, 4, 6, 4);
-    grid->setSpacing(2);
-    const char* columns[] = {"Lamp A", "Lamp B", "Lamp C", "Lamp T"};
-    for (int c = 0; c < 4; c++) {
-        auto* caption = new QLabel(columns[c], GroupBox1);
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(2);
+    const char* columns[] = {"Lamp A", "Lamp B", "Lamp C", "Lamp T", "Vbat", "T°"};
+    for (int c = 0; c < 6; c++) {
+        auto* caption = new QLabel(QString::fromUtf8(columns[c]), GroupBox1);
         caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         grid->addWidget(caption, 0, c + 1);
     }
+    for (int c = 1; c <= 6; c++) grid->setColumnStretch(c, 1);
     const char* rows[] = {"On", "Off", "Delta"};
     for (int r = 0; r < 3; r++) grid->addWidget(new QLabel(rows[r], GroupBox1), r + 1, 0);
     QLabel** lamps[4][3] = {{&lb_lampA_on, &lb_lampA_off, &lb_lampA_delta},
@@ -168,21 +169,15 @@ TFlumo_cal::TFlumo_cal(QWidget* parent) : QMainWindow(parent)
             *lamps[lamp][row] = value_label(GroupBox1, names[lamp][row]);
             grid->addWidget(*lamps[lamp][row], row + 1, lamp + 1);
         }
-    grid->addWidget(new QLabel("Vbat", GroupBox1), 4, 0);
     lb_vbat = value_label(GroupBox1, "lb_vbat");
-    grid->addWidget(lb_vbat, 4, 1);
-    grid->addWidget(new QLabel(QString::fromUtf8("T°"), GroupBox1), 4, 2);
+    grid->addWidget(lb_vbat, 1, 5);
     lb_temp = value_label(GroupBox1, "lb_temp");
-    grid->addWidget(lb_temp, 4, 3);
+    grid->addWidget(lb_temp, 1, 6);
 
-    pl_new_data = new QFrame(Panel1);
-    pl_new_data->setObjectName("pl_new_data");
-    pl_new_data->setGeometry(8, 166, 33, 33);
-    pl_new_data->setFrameShape(QFrame::Panel);
-    pl_new_data->setFrameShadow(QFrame::Raised);
+    pl_new_data = new_lamp_panel(Panel1, "pl_new_data", 8, 166, 33);
     bt_store = new QPushButton("Store value", Panel1);
     bt_store->setObjectName("bt_store");
-    bt_store->setGeometry(160, 166, 230, 33);
+    bt_store->setGeometry(140, 166, 214, 33);
     bt_store->setEnabled(false);
 
     PageControl1 = new QTabWidget(client);

@@ -19,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include "app/Gui.h"
+#include "app/Lamp_panel.h"
 #include "app/Lumo2_app.h"
 #include "view/Measure_table_model.h"
 
@@ -49,6 +50,9 @@ TFlumo_view::TFlumo_view(QWidget* parent) : QMainWindow(parent)
     setObjectName("Flumo_view");
     setWindowTitle("Lumo view");
     resize(819, 931);
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
 
     auto* client = new QWidget(this);
     auto* layout = new QVBoxLayout(client);
@@ -108,11 +112,7 @@ TFlumo_view::TFlumo_view(QWidget* parent) : QMainWindow(parent)
     bt_load_calibration->setObjectName("bt_load_calibration");
     bt_load_calibration->setGeometry(16, 256, 193, 29);
 
-    pl_connected = new QFrame(Panel1);
-    pl_connected->setObjectName("pl_connected");
-    pl_connected->setGeometry(776, 8, 25, 25);
-    pl_connected->setFrameShape(QFrame::Panel);
-    pl_connected->setFrameShadow(QFrame::Raised);
+    pl_connected = new_lamp_panel(Panel1, "pl_connected", 776, 8, 25);
 
     Splitter1 = new QSplitter(Qt::Vertical, client);
     Splitter1->setObjectName("Splitter1");

@@ -123,6 +123,8 @@ TEST(Options, ParsedOrRefused)
 
 int main(int argc, char** argv)
 {
+    // Listing the tests at build time has no display either.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     // Each test makes its own application object through run_application.
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -282,6 +282,8 @@ TEST_F(Windows, CaptionsAndFixedTexts)
 
 int main(int argc, char** argv)
 {
+    // Listing the tests at build time has no display either.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -1,0 +1,8 @@
+#pragma once
+
+class QFrame;
+class QWidget;
+
+// A small raised square panel used as an indicator lamp; it starts in the
+// button-face colour whatever its parent's background.
+QFrame* new_lamp_panel(QWidget* parent, const char* name, int x, int y, int size);
