@@ -6,11 +6,8 @@
 #include <unistd.h>
 
 #include "events/My_string.h"
-#include "link/Serial_ports.h"
 
 namespace {
-
-constexpr int LAST_COM = SERIAL_PORT_TABLE_SIZE - 1;  // the program's highest COM number
 
 bool make_dirs(const std::string& dir) {
     for (std::size_t slash = dir.find('/', 1);; slash = dir.find('/', slash + 1)) {

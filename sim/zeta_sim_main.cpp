@@ -21,7 +21,8 @@ const char* const usage =
     "with a text line or a binary frame, and ignores every other byte.\n"
     "\n"
     "Options:\n"
-    "  --com N           link as COM<N> (default: the first free number from 200)\n"
+    "  --com N           link as COM<N>, 1 to 255 (default: the first free number\n"
+    "                    from 200)\n"
     "  --cell SPEC       what is in the cell (default: water), e.g.\n"
     "                      --cell uranine=10,turbidity=5\n"
     "                    tracers: water, uranine, eosine, sulforhodamineb,\n"
@@ -95,7 +96,7 @@ int parse_options(int argc, char** argv, Toptions& options) {
         double com = 0;
         bool ok = true;
         if (option == "--com") {
-            ok = parse_whole(value, com, 1);
+            ok = parse_whole(value, com, 1) && com <= LAST_COM;
             options.com = int(com);
         } else if (option == "--cell") ok = parse_cell(value, options.cell, error);
         else if (option == "--form") ok = parse_form(value, options.form);

@@ -216,3 +216,20 @@ TEST_F(Simulator, SeededNoiseRepeats) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Simulator, BreakthroughAddsItsTracerToTheCellOverTime) {
+    sim.set_scenario({tracer::eosine, 50.0, 0.2, 20.0});  // peaks within a fraction of a second
+    const double before = sim.cell_now().ppb[tracer::eosine];
+    usleep(180000);
+    const double near_peak = sim.cell_now().ppb[tracer::eosine];
+    EXPECT_LT(before, near_peak);
+    EXPECT_GT(near_peak, 1.0);
+    EXPECT_LE(near_peak, 50.0);
+    EXPECT_EQ(sim.cell_now().ppb[tracer::uranine], cell.ppb[tracer::uranine]);
+    sim.clear_scenario();
+    EXPECT_EQ(sim.cell_now(), cell);
+}
+
+}  // namespace
