@@ -1,5 +1,6 @@
 // zeta-sim: a simulated ZETA QX-2 fluorometer on a pseudo-terminal, reachable
 // from Lumo 2 as a COM port.
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -71,8 +72,8 @@ bool parse_form(std::string_view text, Tanswer_form& form) {
     return true;
 }
 
-bool parse_whole(std::string_view text, double& value, double minimum) {
-    return parse_number(text, value) && value >= minimum && value == double(long(value));
+bool parse_whole(std::string_view text, double& value, double minimum, double maximum) {
+    return parse_number(text, value) && value >= minimum && value <= maximum && value == std::floor(value);
 }
 
 // Returns 0 to run, 1 after --help, 2 on a bad command line.
@@ -96,13 +97,13 @@ int parse_options(int argc, char** argv, Toptions& options) {
         double com = 0;
         bool ok = true;
         if (option == "--com") {
-            ok = parse_whole(value, com, 1) && com <= LAST_COM;
+            ok = parse_whole(value, com, 1, LAST_COM);
             options.com = int(com);
         } else if (option == "--cell") ok = parse_cell(value, options.cell, error);
         else if (option == "--form") ok = parse_form(value, options.form);
         else if (option == "--noise") ok = parse_number(value, options.noise) && options.noise >= 0;
-        else if (option == "--seed") ok = parse_whole(value, options.seed, 0);
-        else if (option == "--delay") ok = parse_whole(value, options.delay_ms, 0);
+        else if (option == "--seed") ok = parse_whole(value, options.seed, 0, 4294967295.0);
+        else if (option == "--delay") ok = parse_whole(value, options.delay_ms, 0, 3600000.0);
         else if (option == "--temperature") ok = parse_number(value, options.temperature) && options.temperature >= 0;
         else if (option == "--battery") ok = parse_number(value, options.battery) && options.battery >= 0;
         else if (option == "--scenario") ok = options.has_scenario = parse_breakthrough(value, options.scenario, error);

@@ -88,6 +88,7 @@ TEST_F(Zeta_sim_program, HelpAndBadCommandLines) {
         {{"--delay", "-1"}, 2},
         {{"--com", "0"}, 2},
         {{"--com", "256"}, 2},
+        {{"--seed", "1e30"}, 2},
         {{"--scenario", "breakthrough:peak=x"}, 2},
         {{"--noise"}, 2},
         {{"--colour", "red"}, 2},
