@@ -1,6 +1,6 @@
+#pragma once
 // Link a test program with lumo2_test_support to use it:
 //   target_link_libraries(<test> PRIVATE lumo2_test_support)
-#pragma once
 #include <map>
 #include <string>
 #include <utility>
