@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <csignal>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -24,10 +25,13 @@ QWidget* top_level(const char* name)
     return nullptr;
 }
 
+// How a run is ended once started.
+enum Tending { BY_MENU, BY_SIGTERM, BY_CLOSING_MAIN };
+
 // Runs the program in a fresh working directory; at start-up it records
-// what it sees and then chooses "exit" from the main window's menu.
+// what it sees and then ends the program.
 struct Trun {
-    explicit Trun(const char* settings_content = nullptr)
+    explicit Trun(const char* settings_content = nullptr, Tending how = BY_MENU) : ending(how)
     {
         if (settings_content) dir.write("lumo2.cfg", settings_content);
         const std::filesystem::path previous = std::filesystem::current_path();
@@ -49,8 +53,12 @@ struct Trun {
         main_visible_at_start = main && main->isVisible();
         mode_at_start = bridge_state().current_mode;
         hidden_at_start = !top_level("Flumo_cal")->isVisible() && !top_level("Flumo_view")->isVisible();
-        QTimer::singleShot(0, [main] { main->findChild<QAction*>("exit3")->trigger(); });
+        if (ending == BY_SIGTERM) raise(SIGTERM);
+        else if (ending == BY_CLOSING_MAIN) QTimer::singleShot(0, [main] { main->close(); });
+        else QTimer::singleShot(0, [main] { main->findChild<QAction*>("exit3")->trigger(); });
     }
+
+    Tending ending;
 
     Ttemp_dir dir;
     std::vector<std::string> stages;
@@ -82,6 +90,19 @@ TEST(Startup, KeepsSavedSettingsAcrossARun)
     const std::string saved = run.dir.read("lumo2.cfg");
     EXPECT_NE(saved.find("last_connect_device_id 3\r"), std::string::npos) << saved;
     EXPECT_NE(saved.find("ttimezone 101\r"), std::string::npos) << saved;
+}
+
+TEST(Startup, SigtermAndClosingTheMainWindowEndLikeExit)
+{
+    for (Tending how : {BY_SIGTERM, BY_CLOSING_MAIN}) {
+        Trun run(nullptr, how);
+        EXPECT_EQ(run.stages.back(), "stopped");
+        EXPECT_EQ(run.dir.read("lumo2.cfg"), "TYPE=2\r");
+    }
+    // The handler is gone with the program: the default action is back.
+    struct sigaction current = {};
+    sigaction(SIGTERM, nullptr, &current);
+    EXPECT_EQ(current.sa_handler, SIG_DFL);
 }
 
 struct Toptions_case {
