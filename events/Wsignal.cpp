@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QTimerEvent>
 
+#include <atomic>
 #include <mutex>
 
 #include "events/Event_resource.h"
@@ -18,10 +19,45 @@ TSignalForm* signal_window = nullptr;
 constexpr QEvent::Type EVENT_QUEUE_TYPE = QEvent::Type(WM_EVENT_QUEUE);
 constexpr QEvent::Type START_APPLICATION_TYPE = QEvent::Type(WM_START_APPLICATION);
 
+// The queue's wake-up message. The toolkit owns and deletes every posted
+// event, so its storage is recycled here: raising an event allocates
+// nothing. Mostly one wake-up is alive, two while one is handled and posts
+// the next; more only if the queue is reset while one is outstanding, and
+// those few come from the heap.
+class Tqueue_wake_event : public QEvent {
+public:
+    Tqueue_wake_event() : QEvent(EVENT_QUEUE_TYPE) {}
+    static void* operator new(size_t size);
+    static void operator delete(void* block, size_t size);
+};
+
+constexpr int WAKE_BLOCKS = 4;
+alignas(Tqueue_wake_event) unsigned char wake_blocks[WAKE_BLOCKS][sizeof(Tqueue_wake_event)];
+std::atomic<bool> wake_block_used[WAKE_BLOCKS];
+
+void* Tqueue_wake_event::operator new(size_t size)
+{
+    for (int i = 0; size == sizeof(Tqueue_wake_event) && i < WAKE_BLOCKS; i++) {
+        bool free_block = false;
+        if (wake_block_used[i].compare_exchange_strong(free_block, true)) return wake_blocks[i];
+    }
+    return ::operator new(size);
+}
+
+void Tqueue_wake_event::operator delete(void* block, size_t size)
+{
+    for (int i = 0; i < WAKE_BLOCKS; i++)
+        if (block == wake_blocks[i]) {
+            wake_block_used[i].store(false);
+            return;
+        }
+    ::operator delete(block, size);
+}
+
 void post_event_queue_wake_up()
 {
     std::lock_guard<std::mutex> guard(signal_window_lock);
-    if (signal_window) QCoreApplication::postEvent(signal_window, new QEvent(EVENT_QUEUE_TYPE));
+    if (signal_window) QCoreApplication::postEvent(signal_window, new Tqueue_wake_event);
 }
 
 } // namespace
