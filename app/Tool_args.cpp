@@ -1,0 +1,53 @@
+#include "app/Tool_args.h"
+
+#include <algorithm>
+
+bool Ttool_command_line::parse(const Ttool_args& args, std::initializer_list<const char*> options,
+                               std::string* error)
+{
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& word = args[i];
+        if (word == "-h" || word == "--help") {
+            help = true;
+            continue;
+        }
+        if (word.size() < 2 || word[0] != '-') {
+            positional.push_back(word);
+            continue;
+        }
+        const bool known = std::any_of(options.begin(), options.end(),
+                                       [&](const char* name) { return word == name; });
+        if (!known) {
+            *error = "unknown option \"" + word + "\"";
+            return false;
+        }
+        if (i + 1 >= args.size()) {
+            *error = "option \"" + word + "\" needs a value";
+            return false;
+        }
+        if (!values.emplace(word, args[++i]).second) {
+            *error = "option \"" + word + "\" given twice";
+            return false;
+        }
+    }
+    return true;
+}
+
+const std::string* Ttool_command_line::option(const char* name) const
+{
+    const auto found = values.find(name);
+    return found == values.end() ? nullptr : &found->second;
+}
+
+void tool_error(Ttool_output* io, const char* command, const std::string& message)
+{
+    io->err += "lumo2-tool ";
+    io->err += command;
+    io->err += ": " + message + "\n";
+}
+
+int tool_usage_error(Ttool_output* io, const char* command, const std::string& message)
+{
+    tool_error(io, command, message + " (see lumo2-tool --help)");
+    return TOOL_BAD_INPUT;
+}

@@ -1,0 +1,31 @@
+#pragma once
+#include <initializer_list>
+#include <map>
+#include <string>
+
+#include "app/Tool.h"
+
+// One subcommand's words: its positional words and the values of the
+// options it knows. Every option takes a value ("-o FILE"); a lone "-" is
+// positional (standard input).
+class Ttool_command_line {
+public:
+    // False, with the reason in *error, for an unknown option, an option
+    // without its value or one given twice.
+    bool parse(const Ttool_args& args, std::initializer_list<const char*> options, std::string* error);
+    // Null when the option was not given.
+    const std::string* option(const char* name) const;
+    // Whether "-h" or "--help" is among the words.
+    bool wants_help() const { return help; }
+
+    Ttool_args positional;
+
+private:
+    std::map<std::string, std::string> values;
+    bool help = false;
+};
+
+// Appends "lumo2-tool <command>: <message>" and a line end to io->err.
+void tool_error(Ttool_output* io, const char* command, const std::string& message);
+// The usage complaint of a subcommand; returns TOOL_BAD_INPUT.
+int tool_usage_error(Ttool_output* io, const char* command, const std::string& message);

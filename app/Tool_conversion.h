@@ -1,0 +1,22 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "view/Lumo2_view_master.h"
+
+// The live view's conversion of lamp deltas, done by the view master itself:
+// each set of deltas reaches it as the measurement frame payload that would
+// carry them, and the results are read back from its table, formatted as
+// the table formats them. So the answers are the live view's to the bit.
+class Ttool_conversion {
+public:
+    // Loads the constants as the view window's calibration loading does.
+    // False, with the master's log lines in *messages, when they are refused.
+    bool load(const char* path, std::vector<std::string>* messages);
+    // deltas: lamps A, B, C, T in mV, undefined_float() where the lamp was
+    // absent. cells: "ppb A", "ppb B", "ppb C" and "NTU" as the table shows them.
+    void convert(const float deltas[4], std::string cells[4]);
+
+private:
+    Tlumo2_view_master master;
+};

@@ -1,0 +1,78 @@
+#include "app/Tool.h"
+
+namespace {
+
+struct Tsubcommand {
+    const char* name;
+    int (*run)(const Ttool_args& args, Ttool_output* io);
+};
+
+const Tsubcommand SUBCOMMANDS[] = {
+    {"calc", tool_calc},
+    {"reconvert", tool_reconvert},
+    {"convert", tool_convert},
+    {"decode", tool_decode},
+};
+
+const char HELP[] =
+    "Usage: lumo2-tool SUBCOMMAND [ARGUMENTS]\n"
+    "\n"
+    "The fluorometer program's file and stream operations, without windows.\n"
+    "\n"
+    "  lumo2-tool calc CALIBRATION.xml [-o FILE.dat]\n"
+    "      Loads a calibration XML file as the calibration window's \"Load XML...\"\n"
+    "      does, computes and checks the constants as \"Calc Calibration\" does and\n"
+    "      writes the legacy calibration text to standard output or FILE.dat. The\n"
+    "      failed rules and the line \"calibration.check_validity() => Error code = N\"\n"
+    "      go to standard error. Status 0 when N is 0, 3 when rules fail, 2 when\n"
+    "      a file cannot be read or written.\n"
+    "\n"
+    "  lumo2-tool reconvert TABLE.csv CONSTANTS.dat [-o OUT.csv]\n"
+    "      Reads a measurement table saved by the view window and writes it again\n"
+    "      with the ppb A, ppb B, ppb C and NTU columns recomputed from its delta\n"
+    "      columns through the calibration constants file, as the live view\n"
+    "      converts (\"-\": the lamp was absent). Other cells are kept as they are.\n"
+    "      Status 2 for a malformed table or refused constants (\"error xN\").\n"
+    "\n"
+    "  lumo2-tool convert CONSTANTS.dat --deltas A,B,C,T\n"
+    "      Converts one set of lamp deltas in mV (\"-\" for an absent lamp) and\n"
+    "      prints ppb A, ppb B, ppb C and NTU as the measurement table shows them.\n"
+    "\n"
+    "  lumo2-tool decode [FILE|-] [--tick-every BYTES]\n"
+    "      Feeds captured bytes from the instrument (standard input without FILE\n"
+    "      or with \"-\") through the program's receive state machine, frame\n"
+    "      decoder and parsers. Prints one line per text line or frame: its byte\n"
+    "      offsets and values (lamp off, on and delta in mV, temperature in degC,\n"
+    "      battery in V; \"-\" when missing), or why a frame was rejected. After a\n"
+    "      '$' line feeds end no line for 35 s; a capture carries no time, so by\n"
+    "      default that window never closes: --tick-every BYTES lets 100 ms pass\n"
+    "      after every BYTES bytes (96 at 9600 baud without pauses). Status 1 when\n"
+    "      frames were rejected, lines held no reading or bytes had no end.\n"
+    "\n"
+    "  lumo2-tool --help\n"
+    "      This text.\n"
+    "\n"
+    "Unknown subcommands and options give status 2.\n";
+
+}  // namespace
+
+const char* tool_help() { return HELP; }
+
+int tool_main(const Ttool_args& args, Ttool_output* io)
+{
+    if (args.empty()) {
+        io->err += HELP;
+        return TOOL_BAD_INPUT;
+    }
+    const std::string& name = args[0];
+    if (name == "--help" || name == "-h" || name == "help") {
+        io->out += HELP;
+        return TOOL_OK;
+    }
+    const Ttool_args rest(args.begin() + 1, args.end());
+    for (const Tsubcommand& subcommand : SUBCOMMANDS)
+        if (name == subcommand.name)
+            return subcommand.run(rest, io);
+    io->err += "lumo2-tool: unknown subcommand \"" + name + "\" (see lumo2-tool --help)\n";
+    return TOOL_BAD_INPUT;
+}
