@@ -13,11 +13,9 @@ struct Tfigure {
     double value;
     std::string unit;
     std::string goal;
-    bool met;
+    const char* status;
 };
 
-// Later reports of one name replace earlier ones: a benchmark run again by
-// the library keeps its last figures.
 std::vector<Tfigure>& figures()
 {
     static std::vector<Tfigure> all;
@@ -30,14 +28,16 @@ std::vector<std::string>& failures()
     return all;
 }
 
-std::string shown(double value)
+// A later report of a name replaces the earlier one: a benchmark run again
+// by the library keeps its last figures.
+void record(const Tfigure& figure)
 {
-    char text[64];
-    const double size = std::fabs(value);
-    if (size != 0.0 && (size >= 1e7 || size < 1e-3)) std::snprintf(text, sizeof text, "%.3g", value);
-    else if (size >= 100.0) std::snprintf(text, sizeof text, "%.0f", value);
-    else std::snprintf(text, sizeof text, "%.3g", value);
-    return text;
+    for (Tfigure& known : figures())
+        if (known.name == figure.name) {
+            known = figure;
+            return;
+        }
+    figures().push_back(figure);
 }
 
 } // namespace
@@ -45,12 +45,12 @@ std::string shown(double value)
 void report_figure(const std::string& name, double value, const std::string& unit, const std::string& goal,
                    bool met)
 {
-    for (Tfigure& figure : figures())
-        if (figure.name == name) {
-            figure = {name, value, unit, goal, met};
-            return;
-        }
-    figures().push_back({name, value, unit, goal, met});
+    record({name, value, unit, goal, met ? "met" : "MISSED"});
+}
+
+void report_info(const std::string& name, double value, const std::string& unit, const std::string& note)
+{
+    record({name, value, unit, note, "info"});
 }
 
 void report_failure(const std::string& reason)
@@ -58,12 +58,20 @@ void report_failure(const std::string& reason)
     failures().push_back(reason);
 }
 
+std::string format_number(double value)
+{
+    char text[64];
+    const double size = std::fabs(value);
+    std::snprintf(text, sizeof text, size >= 100.0 && size < 1e7 ? "%.0f" : "%.3g", value);
+    return text;
+}
+
 double percentile(std::vector<double> samples, double p)
 {
     if (samples.empty()) return 0.0;
     std::sort(samples.begin(), samples.end());
-    double rank = std::ceil(p / 100.0 * double(samples.size()));
-    size_t index = rank < 1.0 ? 0 : size_t(rank) - 1;
+    const double rank = std::ceil(p / 100.0 * double(samples.size()));
+    const size_t index = rank < 1.0 ? 0 : size_t(rank) - 1;
     return samples[std::min(index, samples.size() - 1)];
 }
 
@@ -73,11 +81,11 @@ int run_benchmarks(int argc, char** argv)
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 2;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    std::fflush(stderr);
     for (const Tfigure& figure : figures()) {
-        std::string value = shown(figure.value);
+        std::string value = format_number(figure.value);
         if (!figure.unit.empty()) value += " " + figure.unit;
-        std::printf("FIGURE|%s|%s|%s|%s\n", figure.name.c_str(), value.c_str(), figure.goal.c_str(),
-                    figure.met ? "met" : "MISSED");
+        std::printf("FIGURE|%s|%s|%s|%s\n", figure.name.c_str(), value.c_str(), figure.goal.c_str(), figure.status);
     }
     for (const std::string& reason : failures()) std::printf("FAILED|%s\n", reason.c_str());
     std::fflush(stdout);

@@ -133,8 +133,7 @@ void queue_against_bare(benchmark::State& state, Tpattern pattern, const std::st
     state.counters["rate_ratio"] = ratio;
     state.counters["allocs_per_raise"] = allocations_per_raise;
     report_figure(figure + ": rate / bare postEvent rate", ratio, "", ">= 0.5", ratio >= GOAL_RATE_RATIO);
-    report_figure(figure + ": queue rate", queue_rate, "events/s", "(bare " + std::to_string(long(bare_rate)) + ")",
-                  true);
+    report_info(figure + ": queue rate", queue_rate, "events/s", "bare " + format_number(bare_rate) + " events/s");
     report_figure(figure + ": allocations per raise", allocations_per_raise, "", "0", owner.raise_allocations == 0);
 }
 

@@ -75,9 +75,9 @@ void BM_startup_and_exit(benchmark::State& state)
     state.counters["exit_median_ms"] = exit_median;
     state.counters["exit_max_ms"] = percentile(exit, 100);
     report_figure("start-up to main window shown: median", startup_median, "ms",
-                  "< 300 ms (max " + std::to_string(long(percentile(startup, 100))) + " ms)", startup_median < GOAL_MS);
+                  "< 300 ms (max " + format_number(percentile(startup, 100)) + " ms)", startup_median < GOAL_MS);
     report_figure("exit without the 1000 ms pause: median", exit_median, "ms",
-                  "< 300 ms (max " + std::to_string(long(percentile(exit, 100))) + " ms)", exit_median < GOAL_MS);
+                  "< 300 ms (max " + format_number(percentile(exit, 100)) + " ms)", exit_median < GOAL_MS);
 }
 
 BENCHMARK(BM_startup_and_exit)->Unit(benchmark::kSecond)->Iterations(1);

@@ -156,13 +156,13 @@ void BM_table_month(benchmark::State& state)
     state.counters["text_s"] = text_seconds;
     report_figure("table: widget memory / table memory", memory_ratio, "", ">= 5", memory_ratio >= GOAL_MEMORY_RATIO);
     report_figure("table: memory per row", bytes_per_row, "B",
-                  "< 200 B (widget " + std::to_string(long(widget_bytes / MONTH_ROWS)) + " B)",
+                  "< 200 B (widget " + format_number(widget_bytes / MONTH_ROWS) + " B)",
                   bytes_per_row < GOAL_BYTES_PER_ROW);
     report_figure("table: last 1000 appends / first 1000", edge_ratio, "",
-                  "<= 1 (" + std::to_string(first).substr(0, 5) + " ms, " + std::to_string(last).substr(0, 5) + " ms)",
+                  "<= 1 (" + format_number(first) + " ms, " + format_number(last) + " ms)",
                   edge_ratio <= 1.0);
     report_figure("table: saving 259,200 rows", save_seconds * 1e3, "ms",
-                  "< 1000 ms (text " + std::to_string(long(text_seconds * 1e3)) + " ms)",
+                  "< 1000 ms (text " + format_number(text_seconds * 1e3) + " ms)",
                   save_seconds < GOAL_SAVE_SECONDS);
 }
 
