@@ -1,4 +1,5 @@
 #include <cstring>
+#include <filesystem>
 
 #include "app/Gui.h"
 #include "app/Tool.h"
@@ -66,9 +67,17 @@ int tool_calc(const Ttool_args& args, Ttool_output* io)
     if (line.positional.size() != 1)
         return tool_usage_error(io, COMMAND, "expects one calibration XML file");
 
+    const std::string& path = line.positional[0];
+    // The XML reader takes a directory's size for a file's and asks for
+    // more memory than there is: refuse it as an unreadable file.
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored)) {
+        io->err += "ERROR : unable to read \"" + path + "\" file correctly\n";
+        return TOOL_BAD_INPUT;
+    }
     Ttool_panes panes(MODE_CALIBRATION);
     Tlumo2_cal_master master;
-    master.load_xml(line.positional[0].c_str());
+    master.load_xml(path.c_str());
     if (report_file_errors(&panes, io))
         return TOOL_BAD_INPUT;
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -86,7 +87,8 @@ TEST_F(Tool_calc, UnreadableFilesAreRefusedWithTheProgramsMessage)
 {
     dir.write("broken.xml", "<CALIBRATION serial_number=\"1\"><SAMPLE </CALIBRATION>");
     dir.write("binary.xml", std::string("\x00\xff\x13\x37", 4));
-    for (const char* name : {"absent.xml", "broken.xml", "binary.xml"}) {
+    std::filesystem::create_directory(dir.file("folder.xml"));
+    for (const char* name : {"absent.xml", "broken.xml", "binary.xml", "folder.xml"}) {
         const std::string path = dir.file(name);
         const Ttool_run run = run_tool({"calc", path});
         EXPECT_EQ(run.status, TOOL_BAD_INPUT) << name;
