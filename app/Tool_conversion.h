@@ -12,6 +12,7 @@ class Ttool_conversion {
 public:
     // Loads the constants as the view window's calibration loading does.
     // False, with the master's log lines in *messages, when they are refused.
+    // The log sink is borrowed for the loading and left empty.
     bool load(const char* path, std::vector<std::string>* messages);
     // deltas: lamps A, B, C, T in mV, undefined_float() where the lamp was
     // absent. cells: "ppb A", "ppb B", "ppb C" and "NTU" as the table shows them.

@@ -7,6 +7,7 @@ Ttool_panes::Ttool_panes(int mode) : previous(ui_port())
 {
     set_ui_port(this);
     set_log_sink(log_append);
+    // The mode commands are 10000 plus the mode, as the windows send them.
     dispatch_command(CMD_MODE_MAIN + mode);
     log_select(0);
 }
