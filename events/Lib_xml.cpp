@@ -2,9 +2,114 @@
 
 #include <tinyxml.h>
 
+#include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "events/Lib_cpp.h"
+
+namespace {
+
+// A calibration file is a few kilobytes, two levels deep. The parser
+// recurses once per level and holds the whole document in memory, so a file
+// far beyond these is refused before it is parsed.
+constexpr long MAX_FILE_BYTES = 16L << 20;
+constexpr int MAX_DEPTH = 256;
+
+// Follows tags, quoted attribute values, comments and other declarations
+// far enough to know how deep elements nest.
+class Tdepth_scan {
+public:
+    // False once the nesting goes deeper than MAX_DEPTH.
+    bool feed(char c)
+    {
+        switch (state) {
+        case TEXT:
+            if (c == '<') state = TAG_START;
+            break;
+        case TAG_START:
+            if (c == '!' || c == '?') {
+                begin_declaration();
+            } else if (c == '/') {
+                depth--;
+                state = TAG;
+            } else {
+                state = TAG;
+                if (++depth > MAX_DEPTH) return false;
+            }
+            break;
+        case TAG:
+            if (c == '"' || c == '\'') {
+                quote = c;
+                state = QUOTED;
+            } else if (c == '>') {
+                if (previous == '/') depth--;
+                state = TEXT;
+            }
+            break;
+        case QUOTED:
+            if (c == quote) state = TAG;
+            c = 0;
+            break;
+        case DECLARATION:
+            declaration(c);
+            break;
+        }
+        previous = c;
+        return true;
+    }
+
+private:
+    void begin_declaration()
+    {
+        state = DECLARATION;
+        lead.clear();
+        last3.clear();
+        closer = ">";
+    }
+
+    // A comment ends with "-->", a CDATA section with "]]>", anything else
+    // at the first '>'.
+    void declaration(char c)
+    {
+        if (lead.size() < 2) {
+            lead.push_back(c);
+            if (lead == "[") closer = "]]>";
+            if (lead == "--") closer = "-->";
+        }
+        last3 = last3.substr(last3.size() == 3 ? 1 : 0) + c;
+        if (c == '>' && (closer == ">" || last3 == closer)) state = TEXT;
+    }
+
+    enum { TEXT, TAG_START, TAG, QUOTED, DECLARATION } state = TEXT;
+    int depth = 0;
+    char quote = 0;
+    char previous = 0;
+    std::string lead;
+    std::string last3;
+    std::string closer = ">";
+};
+
+// Whether the file is small and shallow enough to be parsed.
+bool fit_to_parse(const char* path)
+{
+    FILE* file = fopen(path, "rb");
+    if (!file) return false;
+    Tdepth_scan scan;
+    bool fit = true;
+    long total = 0;
+    char chunk[4096];
+    size_t got;
+    while (fit && (got = fread(chunk, 1, sizeof chunk, file)) > 0) {
+        total += long(got);
+        fit = total <= MAX_FILE_BYTES;
+        for (size_t i = 0; fit && i < got; i++) fit = scan.feed(chunk[i]);
+    }
+    fclose(file);
+    return fit;
+}
+
+}  // namespace
 
 myXMLdocument::myXMLdocument(const char* root_name) : document(new TiXmlDocument)
 {
@@ -21,7 +126,7 @@ TiXmlElement* myXMLdocument::load(const char* path)
 {
     document->ClearError();
     root = nullptr;
-    if (!path || !document->LoadFile(path)) return nullptr;
+    if (!path || !fit_to_parse(path) || !document->LoadFile(path)) return nullptr;
     root = document->FirstChildElement();
     return root;
 }

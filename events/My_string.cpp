@@ -112,7 +112,10 @@ void Tmy_string::append_bytes(const char* bytes, unsigned count)
     unsigned new_size = size + count;
     if (new_size < size || new_size + 1 == 0) return;
     if (new_size + 1 >= capacity) {
-        unsigned new_capacity = capacity + 128;
+        // Growing by half keeps a string built byte by byte (a received line,
+        // a long file line) linear in time; small strings grow by 128.
+        unsigned step = capacity / 2 > 128 ? capacity / 2 : 128;
+        unsigned new_capacity = capacity + step;
         if (new_capacity < capacity || new_size + 1 > new_capacity) new_capacity = new_size + 1;
         char* grown = new (std::nothrow) char[new_capacity];
         if (!grown) return;
