@@ -1,0 +1,170 @@
+// Every file the program writes, written where it cannot be: into a missing
+// folder, a read-only folder and a full disk. The failure is reported and a
+// file of the same name that was there stays whole.
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+
+#include "app/Settings.h"
+#include "calibration/Lumo2_cal_master.h"
+#include "events/Log_capture.h"
+#include "link/Lumo_data.h"
+#include "support/Temp_dir.h"
+#include "view/Lumo2_view_master.h"
+
+namespace {
+
+const std::string OLD_CONTENT = "the user's only copy\r\n";
+
+std::string read_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// One of the program's writers: writes `name` in `folder`; true when it
+// reported success.
+struct Twriter {
+    const char* name;
+    const char* file;
+    std::function<bool(const std::string& folder)> write;
+};
+
+bool reported_unable(const std::string& path) {
+    const std::string line = "ERROR : unable to write \"" + path + "\"";
+    for (const std::string& kept : Log_capture::lines())
+        if (kept == line) return true;
+    return false;
+}
+
+// The view master with a day of measurements, so that the table is larger
+// than a page.
+Tlumo2_view_master& filled_view_master() {
+    static Tlumo2_view_master master;
+    if (master.table.data_rows() == 0) {
+        for (int i = 0; i < 8640; ++i) {
+            Tlumo_measure record;
+            parse_text_line(&record, "O 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24");
+            record.timestamp = 1700000000 + 10 * i;
+            master.table.table_add(&record);
+        }
+    }
+    return master;
+}
+
+std::vector<Twriter> writers() {
+    return {
+        {"settings", "lumo2.cfg",
+         [](const std::string& folder) {
+             Tsettings settings;
+             settings.directory.assign(folder.c_str());
+             settings.path.assign((folder + "/lumo2.cfg").c_str());
+             settings.setInt("autonnect", 1);
+             return settings.save() == 1;
+         }},
+        {"table", "table.txt",
+         [](const std::string& folder) {
+             const std::string path = folder + "/table.txt";
+             filled_view_master().table_save(path.c_str());
+             return !reported_unable(path);
+         }},
+        {"dat", "calibration.dat",
+         [](const std::string& folder) {
+             const std::string path = folder + "/calibration.dat";
+             Tlumo2_cal_master master;
+             master.save_dat(path.c_str());
+             return !reported_unable(path);
+         }},
+        {"xml", "calibration.xml",
+         [](const std::string& folder) {
+             const std::string path = folder + "/calibration.xml";
+             Tlumo2_cal_master master;
+             master.save_xml(path.c_str());
+             return !reported_unable(path);
+         }},
+    };
+}
+
+class File_safety : public ::testing::TestWithParam<Twriter> {
+protected:
+    void TearDown() override {
+        if (mounted) umount2(mount_point.c_str(), MNT_DETACH);
+    }
+
+    // A small file system of its own at <temp>/mnt; false when this machine
+    // does not let the test mount one.
+    bool mount_small_disk(const char* size) {
+        mount_point = dir.file("mnt");
+        std::filesystem::create_directory(mount_point);
+        const std::string options = std::string("size=") + size;
+        mounted = mount("lumo2-test", mount_point.c_str(), "tmpfs", 0, options.c_str()) == 0;
+        return mounted;
+    }
+
+    Ttemp_dir dir;
+    Log_capture log;
+    std::string mount_point;
+    bool mounted = false;
+};
+
+TEST_P(File_safety, WorksWhereItCan) {
+    ASSERT_TRUE(GetParam().write(dir.path));
+    EXPECT_FALSE(read_file(dir.file(GetParam().file)).empty());
+}
+
+TEST_P(File_safety, FolderThatIsAFileOrMissing) {
+    dir.write("plain", OLD_CONTENT);
+    EXPECT_FALSE(GetParam().write(dir.file("plain")));
+    EXPECT_FALSE(GetParam().write(dir.file("missing")));
+    EXPECT_EQ(read_file(dir.file("plain")), OLD_CONTENT);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("missing")));
+}
+
+TEST_P(File_safety, ReadOnlyFolderKeepsTheOldFile) {
+    const std::string folder = dir.file("locked");
+    if (geteuid() == 0) {
+        // Permissions do not stop root; a read-only file system does.
+        if (!mount_small_disk("1m")) GTEST_SKIP() << "cannot mount a file system here";
+        std::ofstream(mount_point + "/" + GetParam().file, std::ios::binary) << OLD_CONTENT;
+        ASSERT_EQ(mount(nullptr, mount_point.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0);
+        EXPECT_FALSE(GetParam().write(mount_point));
+        EXPECT_EQ(read_file(mount_point + "/" + GetParam().file), OLD_CONTENT);
+        return;
+    }
+    std::filesystem::create_directory(folder);
+    std::ofstream(folder + "/" + GetParam().file, std::ios::binary) << OLD_CONTENT;
+    std::filesystem::permissions(folder, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    EXPECT_FALSE(GetParam().write(folder));
+    EXPECT_EQ(read_file(folder + "/" + GetParam().file), OLD_CONTENT);
+    std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
+}
+
+TEST_P(File_safety, FullDiskKeepsTheOldFile) {
+    if (!mount_small_disk("256k")) GTEST_SKIP() << "cannot mount a small file system here";
+    const std::string old_path = mount_point + "/" + GetParam().file;
+    std::ofstream(old_path, std::ios::binary) << OLD_CONTENT;
+    {
+        // Fill every free byte.
+        std::ofstream filler(mount_point + "/filler", std::ios::binary);
+        const std::string block(4096, 'f');
+        for (int i = 0; i < 256 && filler; ++i) {
+            filler.write(block.data(), std::streamsize(block.size()));
+            filler.flush();
+        }
+    }
+    EXPECT_FALSE(GetParam().write(mount_point));
+    EXPECT_EQ(read_file(old_path), OLD_CONTENT);
+    for (const auto& entry : std::filesystem::directory_iterator(mount_point)) {
+        const std::string name = entry.path().filename().string();
+        EXPECT_TRUE(name == GetParam().file || name == "filler") << "left behind: " << name;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Writers, File_safety, ::testing::ValuesIn(writers()),
+                         [](const ::testing::TestParamInfo<Twriter>& info) { return info.param.name; });
+
+}  // namespace
