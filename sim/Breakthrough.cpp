@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "sim/Cell_spec.h"
+#include "sim/Cell_text.h"
 
 namespace {
 

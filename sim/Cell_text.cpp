@@ -1,4 +1,4 @@
-#include "sim/Cell_spec.h"
+#include "sim/Cell_text.h"
 
 #include "view/Codes.h"
 

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "sim/Breakthrough.h"
-#include "sim/Cell_spec.h"
+#include "sim/Cell_text.h"
 #include "sim/Port_link.h"
 #include "sim/Zeta_simulator.h"
 

@@ -15,7 +15,7 @@
 
 #include "app/Gui.h"
 #include "app/Lumo2_app.h"
-#include "sim/Cell_spec.h"
+#include "sim/Cell_text.h"
 #include "view/Codes.h"
 
 namespace {

@@ -1,5 +1,7 @@
 #pragma once
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <cstring>
 #include <vector>
 
@@ -10,8 +12,10 @@ using Tbytes = std::vector<unsigned char>;
 
 // Header (checksum over offsets 0 to 7) and payload, before stuffing.
 inline Tbytes unstuffed(const Tbytes& payload, unsigned char span_n = 3) {
-    Tbytes frame = {0x00, 0x01, span_n, 0x22, 0x41, 0x15, (unsigned char)payload.size(), 0x20};
-    frame.insert(frame.end(), payload.begin(), payload.end());
+    const unsigned char header[] = {0x00, 0x01, span_n, 0x22, 0x41, 0x15, (unsigned char)payload.size(), 0x20};
+    Tbytes frame(sizeof header + payload.size());
+    std::copy(std::begin(header), std::end(header), frame.begin());
+    std::copy(payload.begin(), payload.end(), frame.begin() + sizeof header);
     unsigned sum = 0;
     for (unsigned i = 1; i < span_n + 5u && i < frame.size(); ++i)
         sum += frame[i];

@@ -106,8 +106,9 @@ TEST(DecodeFrame, NeverReadsPastWhatItHolds) {
 TEST(DecodeFrame, KeepsTheFirst256UnstuffedBytes) {
     Tbytes payload(248, 0x11);
     Tbytes frame = unstuffed(payload);
-    frame.insert(frame.end(), 20, 0x22);  // beyond 256: dropped
-    decode(wire(frame));
+    Tbytes longer(frame.size() + 20, 0x22);  // beyond 256: dropped
+    std::copy(frame.begin(), frame.end(), longer.begin());
+    decode(wire(longer));
     ASSERT_EQ(delivered.size(), 1u);
     EXPECT_EQ(delivered[0].bytes, payload);
 }

@@ -6,12 +6,12 @@
 #include <unistd.h>
 
 #include "sim/Breakthrough.h"
-#include "sim/Cell_spec.h"
+#include "sim/Cell_text.h"
 #include "sim/Port_link.h"
 
 namespace {
 
-TEST(Cell_spec, ReadsTracersAndTurbidityInAnySpelling) {
+TEST(Cell_text, ReadsTracersAndTurbidityInAnySpelling) {
     struct Tcase {
         const char* text;
         int code;  // 0: turbidity
@@ -33,7 +33,7 @@ TEST(Cell_spec, ReadsTracersAndTurbidityInAnySpelling) {
     }
 }
 
-TEST(Cell_spec, MixtureRoundTripsThroughItsDescription) {
+TEST(Cell_text, MixtureRoundTripsThroughItsDescription) {
     Tcell cell;
     std::string error;
     ASSERT_TRUE(parse_cell("uranine=10, aminogacid=2.5,turbidity=5", cell, error));
@@ -46,7 +46,7 @@ TEST(Cell_spec, MixtureRoundTripsThroughItsDescription) {
     EXPECT_EQ(describe_cell(cell), "water");
 }
 
-TEST(Cell_spec, RejectsUnknownNamesAndBadAmountsAndKeepsTheCell) {
+TEST(Cell_text, RejectsUnknownNamesAndBadAmountsAndKeepsTheCell) {
     Tcell cell;
     cell.ntu = 3;
     for (const char* text : {"coffee=3", "uranine", "uranine=-1", "uranine=1,2", "uranine=nan", "turbidity=x",
