@@ -4,10 +4,8 @@
 
 #include "view/Lumo2_view_master.h"
 
-// The live view's conversion of lamp deltas, done by the view master itself:
-// each set of deltas reaches it as the measurement frame payload that would
-// carry them, and the results are read back from its table, formatted as
-// the table formats them. So the answers are the live view's to the bit.
+// The live view's conversion of lamp deltas, done by the view master itself
+// and formatted by its table, so the answers are the live view's to the bit.
 class Ttool_conversion {
 public:
     // Loads the constants as the view window's calibration loading does.

@@ -34,12 +34,14 @@ public:
 
     bool is_running() const { return running != 0; }
 
+    // The record's lamp deltas to ppb and NTU through the loaded constants,
+    // for the lamps that delivered; logs each result.
+    void convert(Tlumo_measure* record);
+
     Tvorn_lumo constants;
     Tmeasure_table table;
 
 private:
-    void convert(Tlumo_measure* record);
-
     unsigned char running = 0;
     int countdown = 0;
 };
