@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-charts-dev libgl-dev
   libtinyxml-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev llvm
   xvfb xauth x11-apps imagemagick
   locales
 )

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: first a normal build,
-# then a build with AddressSanitizer and UndefinedBehaviorSanitizer.
-# scripts/test.sh --quick skips the sanitizer build.
+# then a build with AddressSanitizer and UndefinedBehaviorSanitizer, then each
+# fuzz target for a bounded time (clang; scripts/fuzz.sh runs them longer).
+# scripts/test.sh --quick skips the sanitizer build and the fuzzing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -19,4 +20,7 @@ if [ "${1:-}" != "--quick" ]; then
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
   export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp
   run_suite build-asan -DLUMO2_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+  # The fuzz build sets its own sanitizer options.
+  unset ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS
+  scripts/fuzz.sh "${LUMO2_FUZZ_SECONDS:-45}"
 fi

@@ -83,7 +83,7 @@ TEST(Endless_line, StaysBoundedAndTheNextAnswerIsTabled) {
     EXPECT_GE(delivered, int(length));
     EXPECT_EQ(rig.rows(), 1u);
     EXPECT_LE(longest, RX_LINE_LIMIT);
-    EXPECT_LE(capacity, RX_LINE_LIMIT + 256);
+    EXPECT_LE(capacity, RX_LINE_MEMORY_LIMIT);
     if (length > RX_LINE_LIMIT) {
         EXPECT_EQ(longest, RX_LINE_LIMIT);
     }

@@ -11,6 +11,7 @@
 #include "app/Lumo2_app.h"
 #include "app/Ui_port.h"
 #include "events/Delay_resource.h"
+#include "link/Lumo2_common.h"
 #include "sim/Zeta_simulator.h"
 
 // Keeps what a window would show now, and no history: the last text, colour
@@ -76,6 +77,10 @@ public:
 
 // Delivers queued events on the test's thread, sleeping only while the
 // queue is empty (the serial worker's wake-up ends the sleep).
+// The most the receive line may hold in memory: its byte limit, plus what a
+// string grown by half past that limit may have allocated beyond it.
+constexpr unsigned RX_LINE_MEMORY_LIMIT = RX_LINE_LIMIT + RX_LINE_LIMIT / 2 + 256;
+
 namespace live_pump {
 void install();
 void uninstall();
