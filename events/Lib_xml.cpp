@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <string>
 
 #include "events/Lib_cpp.h"
 
@@ -63,8 +62,8 @@ private:
     void begin_declaration()
     {
         state = DECLARATION;
-        lead.clear();
-        last3.clear();
+        lead_length = 0;
+        std::memset(last, 0, sizeof last);
         closer = ">";
     }
 
@@ -72,22 +71,31 @@ private:
     // at the first '>'.
     void declaration(char c)
     {
-        if (lead.size() < 2) {
-            lead.push_back(c);
-            if (lead == "[") closer = "]]>";
-            if (lead == "--") closer = "-->";
+        if (lead_length < 2) {
+            lead[lead_length++] = c;
+            if (lead_length == 1 && lead[0] == '[') closer = "]]>";
+            if (lead_length == 2 && lead[0] == '-' && lead[1] == '-') closer = "-->";
         }
-        last3 = last3.substr(last3.size() == 3 ? 1 : 0) + c;
-        if (c == '>' && (closer == ">" || last3 == closer)) state = TEXT;
+        last[0] = last[1];
+        last[1] = last[2];
+        last[2] = c;
+        if (c == '>' && ends_with_closer()) state = TEXT;
+    }
+
+    bool ends_with_closer() const
+    {
+        size_t length = std::strlen(closer);
+        return std::memcmp(last + sizeof last - length, closer, length) == 0;
     }
 
     enum { TEXT, TAG_START, TAG, QUOTED, DECLARATION } state = TEXT;
     int depth = 0;
     char quote = 0;
     char previous = 0;
-    std::string lead;
-    std::string last3;
-    std::string closer = ">";
+    char lead[2] = {};
+    int lead_length = 0;
+    char last[3] = {};
+    const char* closer = ">";
 };
 
 // Whether the file is small and shallow enough to be parsed.
@@ -105,6 +113,9 @@ bool fit_to_parse(const char* path)
         fit = total <= MAX_FILE_BYTES;
         for (size_t i = 0; fit && i < got; i++) fit = scan.feed(chunk[i]);
     }
+    // A directory opens but cannot be read; the library would then take
+    // its reported size as the length of a file to allocate.
+    if (ferror(file)) fit = false;
     fclose(file);
     return fit;
 }

@@ -86,6 +86,7 @@ TEST_F(Xml_file_test, FailedLoadsGiveNoRoot)
     EXPECT_EQ(document.root_element(), nullptr);
     EXPECT_EQ(document.load((directory + "/missing.xml").c_str()), nullptr);
     EXPECT_EQ(document.load(nullptr), nullptr);
+    EXPECT_EQ(document.load(directory.c_str()), nullptr);
     EXPECT_NE(document.load(good.c_str()), nullptr);
 }
 
