@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,7 @@ struct Tset_case {
     const char* text;
     Tcalls calls;
 };
+void PrintTo(const Tset_case& c, std::ostream* out) { *out << c.name; }
 
 class Display_set : public Bridge, public testing::WithParamInterface<Tset_case> {};
 
@@ -126,6 +128,7 @@ struct Tget_case {
     int id;
     const char* expected;
 };
+void PrintTo(const Tget_case& c, std::ostream* out) { *out << c.name; }
 
 class Display_get : public Bridge, public testing::WithParamInterface<Tget_case> {};
 
@@ -177,6 +180,7 @@ struct Tcommand_case {
     int mode_after;
     Tcalls calls;
 };
+void PrintTo(const Tcommand_case& c, std::ostream* out) { *out << c.name; }
 
 class Command : public Bridge, public testing::WithParamInterface<Tcommand_case> {};
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <algorithm>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -37,6 +38,7 @@ struct Tread_case {
     const char* key;
     int expected;  // with default -1
 };
+void PrintTo(const Tread_case& c, std::ostream* out) { *out << c.name; }
 
 class Tsettings_read : public testing::TestWithParam<Tread_case> {};
 

@@ -2,6 +2,7 @@
 // folder, a read-only folder and a full disk. The failure is reported and a
 // file of the same name that was there stays whole.
 #include <gtest/gtest.h>
+#include <ostream>
 #include <sys/mount.h>
 #include <unistd.h>
 
@@ -33,6 +34,7 @@ struct Twriter {
     const char* file;
     std::function<bool(const std::string& folder)> write;
 };
+void PrintTo(const Twriter& c, std::ostream* out) { *out << c.name; }
 
 bool reported_unable(const std::string& path) {
     const std::string line = "ERROR : unable to write \"" + path + "\"";

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -56,6 +57,7 @@ struct Tmixture_case {
     bool present[3];
     double ppb[3];  // the true concentrations; absent tracers at 0
 };
+void PrintTo(const Tmixture_case& c, std::ostream* out) { *out << c.name; }
 
 class Convert_mixture : public Convert, public testing::WithParamInterface<Tmixture_case> {};
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <cmath>
 #include <string>
 
@@ -104,6 +105,7 @@ struct Terror_case {
     void (*spoil)(Tlegacy_calibration* file);
     int expected;
 };
+void PrintTo(const Terror_case& c, std::ostream* out) { *out << c.name; }
 
 class Getcalib_errors : public Getcalib, public testing::WithParamInterface<Terror_case> {};
 
