@@ -25,7 +25,7 @@ bool is_url_safe(char c)
 }
 
 // Characters that may stand between '%' and the conversion character.
-bool is_spec_char(char c)
+bool is_directive_char(char c)
 {
     return (c >= '0' && c <= '9') || char_in_set(c, "-+ #'.*hlLqjzt");
 }
@@ -33,48 +33,48 @@ bool is_spec_char(char c)
 // The widest numeric conversion kept; longer results are truncated.
 constexpr unsigned NUMBER_OUTPUT_MAX = 512;
 // The longest specification kept; a longer one ends the formatting.
-constexpr unsigned SPEC_MAX = 32;
+constexpr unsigned DIRECTIVE_MAX = 32;
 
 enum class Tlength { none, h, l, ll, L, j, z, t };
 
-Tlength length_of(const char* spec)
+Tlength length_of(const char* directive)
 {
-    if (strstr(spec, "ll") || strchr(spec, 'q')) return Tlength::ll;
-    if (strchr(spec, 'l')) return Tlength::l;
-    if (strchr(spec, 'L')) return Tlength::L;
-    if (strchr(spec, 'j')) return Tlength::j;
-    if (strchr(spec, 'z')) return Tlength::z;
-    if (strchr(spec, 't')) return Tlength::t;
-    if (strchr(spec, 'h')) return Tlength::h;
+    if (strstr(directive, "ll") || strchr(directive, 'q')) return Tlength::ll;
+    if (strchr(directive, 'l')) return Tlength::l;
+    if (strchr(directive, 'L')) return Tlength::L;
+    if (strchr(directive, 'j')) return Tlength::j;
+    if (strchr(directive, 'z')) return Tlength::z;
+    if (strchr(directive, 't')) return Tlength::t;
+    if (strchr(directive, 'h')) return Tlength::h;
     return Tlength::none;
 }
 
 // Formats one integer argument of the collected specification.
-int format_integer(char* out, const char* spec, bool is_signed, va_list* args)
+int format_integer(char* out, const char* directive, bool is_signed, va_list* args)
 {
-    switch (length_of(spec)) {
+    switch (length_of(directive)) {
     case Tlength::l:
-        return is_signed ? snprintf(out, NUMBER_OUTPUT_MAX, spec, va_arg(*args, long))
-                         : snprintf(out, NUMBER_OUTPUT_MAX, spec, va_arg(*args, unsigned long));
+        return is_signed ? snprintf(out, NUMBER_OUTPUT_MAX, directive, va_arg(*args, long))
+                         : snprintf(out, NUMBER_OUTPUT_MAX, directive, va_arg(*args, unsigned long));
     case Tlength::ll:
-        return is_signed ? snprintf(out, NUMBER_OUTPUT_MAX, spec, va_arg(*args, long long))
-                         : snprintf(out, NUMBER_OUTPUT_MAX, spec, va_arg(*args, unsigned long long));
+        return is_signed ? snprintf(out, NUMBER_OUTPUT_MAX, directive, va_arg(*args, long long))
+                         : snprintf(out, NUMBER_OUTPUT_MAX, directive, va_arg(*args, unsigned long long));
     case Tlength::j:
-        return snprintf(out, NUMBER_OUTPUT_MAX, spec, va_arg(*args, intmax_t));
+        return snprintf(out, NUMBER_OUTPUT_MAX, directive, va_arg(*args, intmax_t));
     case Tlength::z:
-        return snprintf(out, NUMBER_OUTPUT_MAX, spec, va_arg(*args, size_t));
+        return snprintf(out, NUMBER_OUTPUT_MAX, directive, va_arg(*args, size_t));
     case Tlength::t:
-        return snprintf(out, NUMBER_OUTPUT_MAX, spec, va_arg(*args, ptrdiff_t));
+        return snprintf(out, NUMBER_OUTPUT_MAX, directive, va_arg(*args, ptrdiff_t));
     default:
-        return is_signed ? snprintf(out, NUMBER_OUTPUT_MAX, spec, va_arg(*args, int))
-                         : snprintf(out, NUMBER_OUTPUT_MAX, spec, va_arg(*args, unsigned));
+        return is_signed ? snprintf(out, NUMBER_OUTPUT_MAX, directive, va_arg(*args, int))
+                         : snprintf(out, NUMBER_OUTPUT_MAX, directive, va_arg(*args, unsigned));
     }
 }
 
-int format_real(char* out, const char* spec, va_list* args)
+int format_real(char* out, const char* directive, va_list* args)
 {
-    if (length_of(spec) == Tlength::L) return snprintf(out, NUMBER_OUTPUT_MAX, spec, va_arg(*args, long double));
-    return snprintf(out, NUMBER_OUTPUT_MAX, spec, va_arg(*args, double));
+    if (length_of(directive) == Tlength::L) return snprintf(out, NUMBER_OUTPUT_MAX, directive, va_arg(*args, long double));
+    return snprintf(out, NUMBER_OUTPUT_MAX, directive, va_arg(*args, double));
 }
 
 std::atomic<Tlog_sink> log_sink{nullptr};
@@ -211,43 +211,43 @@ void Tmy_string::vappendFormat(const char* fmt, va_list args)
 // or null when the format ends inside the specification or it is too long.
 const char* Tmy_string::append_conversion(const char* p, va_list* args)
 {
-    char spec[SPEC_MAX + 2];
-    unsigned spec_length = 0;
-    spec[spec_length++] = *p++;
-    while (is_spec_char(*p)) {
+    char directive[DIRECTIVE_MAX + 2];
+    unsigned directive_length = 0;
+    directive[directive_length++] = *p++;
+    while (is_directive_char(*p)) {
         if (*p == '*') {
             char number[16];
             int written = snprintf(number, sizeof number, "%d", va_arg(*args, int));
-            if (spec_length + unsigned(written) >= SPEC_MAX) return nullptr;
-            memcpy(spec + spec_length, number, unsigned(written));
-            spec_length += unsigned(written);
+            if (directive_length + unsigned(written) >= DIRECTIVE_MAX) return nullptr;
+            memcpy(directive + directive_length, number, unsigned(written));
+            directive_length += unsigned(written);
         } else {
-            if (spec_length >= SPEC_MAX) return nullptr;
-            spec[spec_length++] = *p;
+            if (directive_length >= DIRECTIVE_MAX) return nullptr;
+            directive[directive_length++] = *p;
         }
         p++;
     }
     char conversion = *p;
     if (!conversion) return nullptr;
-    spec[spec_length++] = conversion;
-    spec[spec_length] = 0;
-    append_converted(conversion, spec, args);
+    directive[directive_length++] = conversion;
+    directive[directive_length] = 0;
+    append_converted(conversion, directive, args);
     return p + 1;
 }
 
-void Tmy_string::append_converted(char conversion, const char* spec, va_list* args)
+void Tmy_string::append_converted(char conversion, const char* directive, va_list* args)
 {
     char number[NUMBER_OUTPUT_MAX];
     int written = -1;
     switch (conversion) {
     case 'd': case 'i':
-        written = format_integer(number, spec, true, args);
+        written = format_integer(number, directive, true, args);
         break;
     case 'u': case 'x': case 'X': case 'o':
-        written = format_integer(number, spec, false, args);
+        written = format_integer(number, directive, false, args);
         break;
     case 'e': case 'E': case 'f': case 'F': case 'g': case 'G':
-        written = format_real(number, spec, args);
+        written = format_real(number, directive, args);
         break;
     case 'p':
         written = snprintf(number, sizeof number, "%p", va_arg(*args, void*));
@@ -277,7 +277,7 @@ void Tmy_string::append_converted(char conversion, const char* spec, va_list* ar
         break;
     default:
         // Not a conversion this string knows: shown as written, no argument used.
-        append(spec);
+        append(directive);
         break;
     }
     if (written > 0) append_bytes(number, unsigned(written) < sizeof number ? unsigned(written) : sizeof number - 1);

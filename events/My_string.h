@@ -41,7 +41,7 @@ private:
     void append_bytes(const char* bytes, unsigned count);
     void take(Tmy_string* other);
     const char* append_conversion(const char* percent, va_list* args);
-    void append_converted(char conversion, const char* spec, va_list* args);
+    void append_converted(char conversion, const char* directive, va_list* args);
     void append_backslashed(const char* text);
     void append_xml(const char* text);
     void append_url(const char* text);
