@@ -24,7 +24,7 @@ const char* const usage =
     "Options:\n"
     "  --com N           link as COM<N>, 1 to 255 (default: the first free number\n"
     "                    from 200)\n"
-    "  --cell SPEC       what is in the cell (default: water), e.g.\n"
+    "  --cell CONTENTS   what is in the cell (default: water), e.g.\n"
     "                      --cell uranine=10,turbidity=5\n"
     "                    tracers: water, uranine, eosine, sulforhodamineb,\n"
     "                    aminogacid, naphtionate (or their codes 1..6), in ppb;\n"

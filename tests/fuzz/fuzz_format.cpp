@@ -39,7 +39,7 @@ std::string literal(Tbytes& bytes) {
     return out;
 }
 
-std::string spec(Tbytes& bytes, const char* lengths, bool* star) {
+std::string directive(Tbytes& bytes, const char* lengths, bool* star) {
     std::string s = "%";
     const uint8_t flags = bytes.next();
     for (int i = 0; i < 5; ++i)
@@ -81,15 +81,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const std::string text = bytes.text(64);
         const int64_t number = int64_t(bytes.next()) << 40 | int64_t(bytes.next()) << 8 | bytes.next();
         switch (kind) {
-        case 0: one(&out, before + spec(bytes, "hlq", &star) + "d", star, width, int(number)); break;
-        case 1: one(&out, before + spec(bytes, "", &star) + "ld", star, width, long(number)); break;
-        case 2: one(&out, before + spec(bytes, "", &star) + "u", star, width, unsigned(number)); break;
-        case 3: one(&out, before + spec(bytes, "", &star) + "lx", star, width, (unsigned long)(number)); break;
-        case 4: one(&out, before + spec(bytes, "", &star) + "f", star, width, double(number) / 7.0); break;
-        case 5: one(&out, before + spec(bytes, "", &star) + "g", star, width, -double(number) * 1e290); break;
-        case 6: one(&out, before + spec(bytes, "", &star) + "e", star, width, double(width) / 3.0); break;
-        case 7: one(&out, before + spec(bytes, "", &star) + "c", star, width, int(number & 0xFF)); break;
-        case 8: one(&out, before + spec(bytes, "", &star) + "s", star, width, text.c_str()); break;
+        case 0: one(&out, before + directive(bytes, "hlq", &star) + "d", star, width, int(number)); break;
+        case 1: one(&out, before + directive(bytes, "", &star) + "ld", star, width, long(number)); break;
+        case 2: one(&out, before + directive(bytes, "", &star) + "u", star, width, unsigned(number)); break;
+        case 3: one(&out, before + directive(bytes, "", &star) + "lx", star, width, (unsigned long)(number)); break;
+        case 4: one(&out, before + directive(bytes, "", &star) + "f", star, width, double(number) / 7.0); break;
+        case 5: one(&out, before + directive(bytes, "", &star) + "g", star, width, -double(number) * 1e290); break;
+        case 6: one(&out, before + directive(bytes, "", &star) + "e", star, width, double(width) / 3.0); break;
+        case 7: one(&out, before + directive(bytes, "", &star) + "c", star, width, int(number & 0xFF)); break;
+        case 8: one(&out, before + directive(bytes, "", &star) + "s", star, width, text.c_str()); break;
         case 9: out.appendFormat((before + "%a").c_str(), text.c_str()); break;
         case 10: out.appendFormat((before + "%m").c_str(), text.c_str()); break;
         case 11: out.appendFormat((before + "%r%%").c_str(), text.c_str()); break;
