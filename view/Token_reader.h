@@ -19,6 +19,7 @@ public:
     void skip_line();
 
     bool failed() const { return read_failed; }
+    bool at_end() const { return position >= text.size(); }
 
 private:
     void skip_space();

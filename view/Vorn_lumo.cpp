@@ -119,6 +119,12 @@ int Tvorn_lumo::read_tracer(Ttoken_reader* reader, int tracer) {
     double x[MAX_CALIBRATION_LINES] = {};
     double y[MAX_CALIBRATION_LINES] = {};
     for (int p = 0; p < count; ++p) {
+        // A count beyond the lines the file holds must not keep the load
+        // spinning: what is missing is an unreadable value.
+        if (reader->at_end()) {
+            errors |= CALIB_UNREADABLE;
+            break;
+        }
         double exponent = 0, millivolts = 0;
         reader->skip_line();
         reader->number(&exponent);

@@ -100,6 +100,16 @@ TEST_F(Getcalib, NoPathOrNoFile)
     EXPECT_EQ(constants.valid, 0);
 }
 
+TEST_F(Getcalib, CalibrationLineCountBeyondTheFileEndsTheLoad)
+{
+    std::string text = Tlegacy_calibration().text();
+    const size_t count_line = text.rfind("\r\n", text.find("Number of calibration lines")) + 2;
+    text.resize(count_line);
+    text.append("2000000000      Number of calibration lines\r\n-8 15.00\r\n");
+    EXPECT_NE(load_text(text) & 64, 0);
+    EXPECT_EQ(constants.valid, 0);
+}
+
 struct Terror_case {
     const char* name;
     void (*spoil)(Tlegacy_calibration* file);
