@@ -21,16 +21,20 @@ lsan=$(gcc -print-file-name=liblsan.so)
 [ -f "$lsan" ] || { echo "soak.sh: LeakSanitizer (liblsan) is missing" >&2; exit 1; }
 export LSAN_OPTIONS="exitcode=23:suppressions=$PWD/tests/lsan.supp"
 
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
 run() {
-  LD_PRELOAD=$lsan "$dir/tests/robust/robust_tests" "$@" 2>&1 | tee /dev/stderr | grep -E '^(soak|burst):' || true
-  local status=${PIPESTATUS[0]}
+  local status=0
+  LD_PRELOAD=$lsan "$dir/tests/robust/robust_tests" "$@" >"$log" 2>&1 || status=$?
+  grep -E '^(soak|burst):' "$log" || true
   if [ "$status" -ne 0 ]; then
+    tail -n 40 "$log"
     echo "soak.sh: failed (status $status; 23 means LeakSanitizer found a leak)" >&2
     exit "$status"
   fi
 }
 
 start=$(date +%s)
-LUMO2_SOAK_ANSWERS=$answers run --gtest_filter='Soak.*' 2>/dev/null
-LUMO2_BURST_BYTES=$((10 * 1024 * 1024)) run --gtest_filter='Endless_line.*' 2>/dev/null
+LUMO2_SOAK_ANSWERS=$answers run --gtest_filter='Soak.*'
+LUMO2_BURST_BYTES=$((10 * 1024 * 1024)) run --gtest_filter='Endless_line.*'
 echo "soak.sh: no failure, no leak, $(( $(date +%s) - start )) s"
