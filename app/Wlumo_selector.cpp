@@ -13,6 +13,7 @@
 
 #include <algorithm>
 
+#include "app/Form_helpers.h"
 #include "app/Gui.h"
 #include "app/Lamp_panel.h"
 
@@ -84,36 +85,24 @@ TFframe::TFframe(QWidget* parent) : QMainWindow(parent)
     Panel1->setPalette(white);
     client->panel = Panel1;
 
-    Image1 = new QLabel(Panel1);
-    Image1->setObjectName("Image1");
-    Image1->setGeometry(8, 8, 120, 120);
+    Image1 = placed(new QLabel(Panel1), "Image1", {8, 8, 120, 120});
     Image1->setPixmap(emblem());
 
-    Button1 = new QPushButton("Lumo View", Panel1);
-    Button1->setObjectName("Button1");
-    Button1->setGeometry(88, 184, 75, 73);
-    Button2 = new QPushButton("Lumo Cal", Panel1);
-    Button2->setObjectName("Button2");
-    Button2->setGeometry(248, 184, 75, 73);
+    Button1 = placed(new QPushButton("Lumo View", Panel1), "Button1", {88, 184, 75, 73});
+    Button2 = placed(new QPushButton("Lumo Cal", Panel1), "Button2", {248, 184, 75, 73});
 
     pl_connected = new_lamp_panel(Panel1, "pl_connected", 392, 8, 25);
 
-    Memo0 = new QPlainTextEdit(client);
-    Memo0->setObjectName("Memo0");
-    Memo0->setReadOnly(true);
+    Memo0 = text_pane(client, "Memo0", 0, true);
     Memo0->hide();
     client->log = Memo0;
 
-    QMenu* file = menuBar()->addMenu("File");
-    file->setObjectName("File1");
-    exit1 = file->addAction("settings...");
-    exit1->setObjectName("exit1");
+    QMenu* file = add_menu(menuBar(), "File1", "File");
+    exit1 = add_item(file, "exit1", "settings...");
     file->addSeparator();
-    viewlog1 = file->addAction("Show log");
-    viewlog1->setObjectName("viewlog1");
+    viewlog1 = add_item(file, "viewlog1", "Show log");
     file->addSeparator();
-    exit3 = file->addAction("exit");
-    exit3->setObjectName("exit3");
+    exit3 = add_item(file, "exit3", "exit");
 
     connect(Button1, &QPushButton::clicked, [] { dispatch_command(CMD_MODE_VIEW); });
     connect(Button2, &QPushButton::clicked, [] { dispatch_command(CMD_MODE_CALIBRATION); });

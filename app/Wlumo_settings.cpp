@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include "app/Form_helpers.h"
 #include "app/Gui.h"
 
 TFlumo_settings::TFlumo_settings(QWidget* parent) : QDialog(parent)
@@ -16,20 +17,11 @@ TFlumo_settings::TFlumo_settings(QWidget* parent) : QDialog(parent)
     setWindowTitle("Settings");
     setFixedSize(585, 294);
 
-    GroupBox1 = new QGroupBox("Timezone", this);
-    GroupBox1->setObjectName("GroupBox1");
-    GroupBox1->setGeometry(8, 8, 281, 225);
-    Label1 = new QLabel("User's selected timezone", GroupBox1);
-    Label1->setObjectName("Label1");
-    Label1->setGeometry(16, 28, 249, 17);
-    cb_ttimezone = new QComboBox(GroupBox1);
-    cb_ttimezone->setObjectName("cb_ttimezone");
-    cb_ttimezone->setGeometry(16, 50, 249, 25);
-    Memo1 = new QPlainTextEdit(GroupBox1);
-    Memo1->setObjectName("Memo1");
+    GroupBox1 = placed(new QGroupBox("Timezone", this), "GroupBox1", {8, 8, 281, 225});
+    Label1 = placed(new QLabel("User's selected timezone", GroupBox1), "Label1", {16, 28, 249, 17});
+    cb_ttimezone = placed(new QComboBox(GroupBox1), "cb_ttimezone", {16, 50, 249, 25});
+    Memo1 = text_pane(GroupBox1, "Memo1", 0, false);
     Memo1->setGeometry(8, 90, 265, 119);
-    Memo1->setReadOnly(true);
-    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Memo1->setFrameShape(QFrame::NoFrame);
     Memo1->setPlainText("note :\n"
@@ -40,29 +32,15 @@ TFlumo_settings::TFlumo_settings(QWidget* parent) : QDialog(parent)
     face.setColor(QPalette::Base, QApplication::palette().color(QPalette::Button));
     Memo1->setPalette(face);
 
-    GroupBox2 = new QGroupBox("Communication", this);
-    GroupBox2->setObjectName("GroupBox2");
-    GroupBox2->setGeometry(296, 8, 281, 225);
-    Label2 = new QLabel("select COM port", GroupBox2);
-    Label2->setObjectName("Label2");
-    Label2->setGeometry(16, 28, 249, 17);
-    cb_com_port = new QComboBox(GroupBox2);
-    cb_com_port->setObjectName("cb_com_port");
-    cb_com_port->setGeometry(16, 50, 161, 25);
+    GroupBox2 = placed(new QGroupBox("Communication", this), "GroupBox2", {296, 8, 281, 225});
+    Label2 = placed(new QLabel("select COM port", GroupBox2), "Label2", {16, 28, 249, 17});
+    cb_com_port = placed(new QComboBox(GroupBox2), "cb_com_port", {16, 50, 161, 25});
     cb_com_port->setPlaceholderText("---");
-    Button4 = new QPushButton("Update", GroupBox2);
-    Button4->setObjectName("Button4");
-    Button4->setGeometry(190, 50, 75, 25);
-    cb_autoconnect = new QCheckBox("Auto Connect", GroupBox2);
-    cb_autoconnect->setObjectName("cb_autoconnect");
-    cb_autoconnect->setGeometry(16, 92, 249, 21);
+    Button4 = placed(new QPushButton("Update", GroupBox2), "Button4", {190, 50, 75, 25});
+    cb_autoconnect = placed(new QCheckBox("Auto Connect", GroupBox2), "cb_autoconnect", {16, 92, 249, 21});
 
-    bt_save = new QPushButton("Save", this);
-    bt_save->setObjectName("bt_save");
-    bt_save->setGeometry(206, 252, 75, 27);
-    bt_cancel = new QPushButton("Cancel", this);
-    bt_cancel->setObjectName("bt_cancel");
-    bt_cancel->setGeometry(304, 252, 75, 27);
+    bt_save = placed(new QPushButton("Save", this), "bt_save", {206, 252, 75, 27});
+    bt_cancel = placed(new QPushButton("Cancel", this), "bt_cancel", {304, 252, 75, 27});
 
     connect(Button4, &QPushButton::clicked, [] { dispatch_command(CMD_UPDATE_PORTS); });
     // The dialog closes once the click is handled; saving still reads its controls.

@@ -7,10 +7,6 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
-#include <QFontDatabase>
-#include <QFrame>
-#include <QGridLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -25,8 +21,10 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "app/Form_helpers.h"
 #include "app/Gui.h"
 #include "app/Lamp_panel.h"
+#include "app/Latest_group.h"
 #include "app/Lumo2_app.h"
 #include "calibration/Stored_values.h"
 #include "events/Lib_cpp.h"
@@ -34,37 +32,13 @@
 
 namespace {
 
-QLabel* value_label(QWidget* parent, const char* name)
-{
-    auto* label = new QLabel("---", parent);
-    label->setObjectName(name);
-    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    return label;
-}
-
 QComboBox* choice(QWidget* parent, const char* name, const char* caption, const char* placeholder, int y)
 {
     auto* label = new QLabel(caption, parent);
     label->setGeometry(8, y + 3, 132, 17);
-    auto* combo = new QComboBox(parent);
-    combo->setObjectName(name);
+    auto* combo = placed(new QComboBox(parent), name, {140, y, 214, 25});
     combo->setPlaceholderText(placeholder);
-    combo->setGeometry(140, y, 214, 25);
     return combo;
-}
-
-QPlainTextEdit* pane(QWidget* parent, const char* name, int point_size, bool wrap)
-{
-    auto* memo = new QPlainTextEdit(parent);
-    memo->setObjectName(name);
-    memo->setReadOnly(true);
-    if (point_size > 0) {
-        QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-        fixed.setPointSize(point_size);
-        memo->setFont(fixed);
-    }
-    memo->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
-    return memo;
 }
 
 QWidget* page(QTabWidget* tabs, const char* name, const char* caption)
@@ -73,13 +47,6 @@ QWidget* page(QTabWidget* tabs, const char* name, const char* caption)
     sheet->setObjectName(name);
     tabs->addTab(sheet, caption);
     return sheet;
-}
-
-QAction* item(QMenu* menu, const char* name, const char* caption)
-{
-    QAction* action = menu->addAction(caption);
-    action->setObjectName(name);
-    return action;
 }
 
 // The window whose grid shows the stored samples.
@@ -112,27 +79,14 @@ TFlumo_cal::TFlumo_cal(QWidget* parent) : QMainWindow(parent)
     setObjectName("Flumo_cal");
     setWindowTitle("LUMO CAL");
     resize(687, 849);
-    QFont small = font();
-    small.setPointSize(8);
-    setFont(small);
+    use_small_font(this);
 
-    auto* client = new QWidget(this);
-    auto* layout = new QVBoxLayout(client);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    setCentralWidget(client);
-
-    Panel1 = new QFrame(client);
-    Panel1->setObjectName("Panel1");
-    Panel1->setFixedHeight(209);
-    Panel1->setFrameShape(QFrame::StyledPanel);
-    layout->addWidget(Panel1);
+    QVBoxLayout* column = client_column(this);
+    Panel1 = top_panel(column, "Panel1", 209);
 
     auto* serial_label = new QLabel("Sensor Serial Number", Panel1);
     serial_label->setGeometry(8, 11, 150, 17);
-    ed_SNR = new QLineEdit("1", Panel1);
-    ed_SNR->setObjectName("ed_SNR");
-    ed_SNR->setGeometry(140, 8, 120, 25);
+    ed_SNR = placed(new QLineEdit("1", Panel1), "ed_SNR", {140, 8, 120, 25});
     cb_model = choice(Panel1, "cb_model", "Sensor Model", "-- select model --", 38);
     cb_configuration = choice(Panel1, "cb_configuration", "Sensor configuration", "-- select config --", 68);
     cb_tracer = choice(Panel1, "cb_tracer", "Current Tracer", "-- select tracer currently used --", 98);
@@ -140,62 +94,26 @@ TFlumo_cal::TFlumo_cal(QWidget* parent) : QMainWindow(parent)
 
     pl_connected = new_lamp_panel(Panel1, "pl_connected", 652, 8, 25);
 
-    GroupBox1 = new QGroupBox("Latest", Panel1);
-    GroupBox1->setObjectName("GroupBox1");
+    GroupBox1 = new TLatest_group(Panel1);
     GroupBox1->setGeometry(362, 38, 317, 165);
-    auto* grid = new QGridLayout(GroupBox1);
-    grid->setContentsMargins(6, 4, 6, 4);
-    grid->setHorizontalSpacing(6);
-    grid->setVerticalSpacing(2);
-    const char* columns[] = {"Lamp A", "Lamp B", "Lamp C", "Lamp T", "Vbat", "T°"};
-    for (int c = 0; c < 6; c++) {
-        auto* caption = new QLabel(QString::fromUtf8(columns[c]), GroupBox1);
-        caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        grid->addWidget(caption, 0, c + 1);
-    }
-    for (int c = 1; c <= 6; c++) grid->setColumnStretch(c, 1);
-    const char* rows[] = {"On", "Off", "Delta"};
-    for (int r = 0; r < 3; r++) grid->addWidget(new QLabel(rows[r], GroupBox1), r + 1, 0);
-    QLabel** lamps[4][3] = {{&lb_lampA_on, &lb_lampA_off, &lb_lampA_delta},
-                            {&lb_lampB_on, &lb_lampB_off, &lb_lampB_delta},
-                            {&lb_lampC_on, &lb_lampC_off, &lb_lampC_delta},
-                            {&lb_lampT_on, &lb_lampT_off, &lb_lampT_delta}};
-    const char* names[4][3] = {{"lb_lampA_on", "lb_lampA_off", "lb_lampA_delta"},
-                               {"lb_lampB_on", "lb_lampB_off", "lb_lampB_delta"},
-                               {"lb_lampC_on", "lb_lampC_off", "lb_lampC_delta"},
-                               {"lb_lampT_on", "lb_lampT_off", "lb_lampT_delta"}};
-    for (int lamp = 0; lamp < 4; lamp++)
-        for (int row = 0; row < 3; row++) {
-            *lamps[lamp][row] = value_label(GroupBox1, names[lamp][row]);
-            grid->addWidget(*lamps[lamp][row], row + 1, lamp + 1);
-        }
-    lb_vbat = value_label(GroupBox1, "lb_vbat");
-    grid->addWidget(lb_vbat, 1, 5);
-    lb_temp = value_label(GroupBox1, "lb_temp");
-    grid->addWidget(lb_temp, 1, 6);
+    GroupBox1->pack_tightly();
 
     pl_new_data = new_lamp_panel(Panel1, "pl_new_data", 8, 166, 33);
-    bt_store = new QPushButton("Store value", Panel1);
-    bt_store->setObjectName("bt_store");
-    bt_store->setGeometry(140, 166, 214, 33);
+    bt_store = placed(new QPushButton("Store value", Panel1), "bt_store", {140, 166, 214, 33});
     bt_store->setEnabled(false);
 
-    PageControl1 = new QTabWidget(client);
+    PageControl1 = new QTabWidget(column->parentWidget());
     PageControl1->setObjectName("PageControl1");
-    layout->addWidget(PageControl1, 1);
+    column->addWidget(PageControl1, 1);
 
     TabSheet1 = page(PageControl1, "TabSheet1", "Log low level");
-    Memo1 = pane(TabSheet1, "Memo1", 9, false);
+    Memo1 = text_pane(TabSheet1, "Memo1", 9, false);
     (new QVBoxLayout(TabSheet1))->addWidget(Memo1);
 
     TabSheet2 = page(PageControl1, "TabSheet2", "Stored Values");
     StringGrid1 = new QTableWidget(2, GRID_COLUMNS, TabSheet2);
-    StringGrid1->setObjectName("StringGrid1");
-    StringGrid1->horizontalHeader()->hide();
-    StringGrid1->verticalHeader()->hide();
+    set_up_text_grid(StringGrid1, "StringGrid1");
     StringGrid1->horizontalHeader()->setDefaultSectionSize(110);
-    StringGrid1->verticalHeader()->setDefaultSectionSize(20);
-    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     (new QVBoxLayout(TabSheet2))->addWidget(StringGrid1);
 
     TabSheet3 = page(PageControl1, "TabSheet3", "Calibration values");
@@ -206,7 +124,7 @@ TFlumo_cal::TFlumo_cal(QWidget* parent) : QMainWindow(parent)
     auto* upper = new QWidget(Splitter1);
     auto* upper_layout = new QHBoxLayout(upper);
     upper_layout->setContentsMargins(0, 0, 0, 0);
-    Memo3 = pane(upper, "Memo3", 9, false);
+    Memo3 = text_pane(upper, "Memo3", 9, false);
     upper_layout->addWidget(Memo3, 1);
     auto* buttons = new QVBoxLayout;
     bt_calc = new QPushButton("Calc Calibration", upper);
@@ -217,44 +135,31 @@ TFlumo_cal::TFlumo_cal(QWidget* parent) : QMainWindow(parent)
     buttons->addWidget(bt_save_dat);
     buttons->addStretch(1);
     upper_layout->addLayout(buttons);
-    Memo4 = pane(Splitter1, "Memo4", 0, true);
+    Memo4 = text_pane(Splitter1, "Memo4", 0, true);
     Splitter1->setStretchFactor(0, 3);
     Splitter1->setStretchFactor(1, 1);
     PageControl1->setCurrentWidget(TabSheet2);
 
-    QMenu* file = menuBar()->addMenu("File");
-    file->setObjectName("File1");
-    LoadXML1 = item(file, "LoadXML1", "Load XML...");
-    SaveasXML1 = item(file, "SaveasXML1", "Save as XML...");
-    QMenu* edit = menuBar()->addMenu("Edit");
-    edit->setObjectName("Edit1");
-    Editsettings1 = item(edit, "Editsettings1", "Edit settings...");
-    QMenu* communication = menuBar()->addMenu("Communication");
-    communication->setObjectName("Communication1");
-    Connect1 = item(communication, "Connect1", "Connect");
-    QMenu* measures = menuBar()->addMenu("Measures");
-    measures->setObjectName("Measures1");
-    Start1 = item(measures, "Start1", "Start");
-    Stop1 = item(measures, "Stop1", "Stop");
+    QMenu* file = add_menu(menuBar(), "File1", "File");
+    LoadXML1 = add_item(file, "LoadXML1", "Load XML...");
+    SaveasXML1 = add_item(file, "SaveasXML1", "Save as XML...");
+    QMenu* edit = add_menu(menuBar(), "Edit1", "Edit");
+    Editsettings1 = add_item(edit, "Editsettings1", "Edit settings...");
+    QMenu* communication = add_menu(menuBar(), "Communication1", "Communication");
+    Connect1 = add_item(communication, "Connect1", "Connect");
+    QMenu* measures = add_menu(menuBar(), "Measures1", "Measures");
+    Start1 = add_item(measures, "Start1", "Start");
+    Stop1 = add_item(measures, "Stop1", "Stop");
     measures->addSeparator();
-    Clear1 = item(measures, "Clear1", "Clear");
+    Clear1 = add_item(measures, "Clear1", "Clear");
 
     // Attached to no control; kept for whoever offers the low-level log's copy.
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName("PopupMenu1");
-    copytoclipboard1 = item(PopupMenu1, "copytoclipboard1", "copy to clipboard");
+    copytoclipboard1 = add_item(PopupMenu1, "copytoclipboard1", "copy to clipboard");
 
-    OpenDialog1 = new QFileDialog(this);
-    OpenDialog1->setObjectName("OpenDialog1");
-    OpenDialog1->setFileMode(QFileDialog::ExistingFile);
-    OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
-    OpenDialog1->setNameFilters({"XML file (*.xml)", "All files (*.*)"});
-    OpenDialog1->setDefaultSuffix("xml");
-    SaveDialog1 = new QFileDialog(this);
-    SaveDialog1->setObjectName("SaveDialog1");
-    SaveDialog1->setAcceptMode(QFileDialog::AcceptSave);
-    SaveDialog1->setNameFilters({"XML file (*.xml)", "DAT file (*.dat)", "All files (*.*)"});
-    SaveDialog1->setDefaultSuffix("xml");
+    OpenDialog1 = open_dialog(this, "OpenDialog1", {"XML file (*.xml)", "All files (*.*)"}, "xml");
+    SaveDialog1 = save_dialog(this, "SaveDialog1", {"XML file (*.xml)", "DAT file (*.dat)", "All files (*.*)"}, "xml");
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");

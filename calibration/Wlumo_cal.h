@@ -5,8 +5,6 @@ class QAction;
 class QComboBox;
 class QFileDialog;
 class QFrame;
-class QGroupBox;
-class QLabel;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
@@ -15,6 +13,7 @@ class QSplitter;
 class QTabWidget;
 class QTableWidget;
 class QTimer;
+class TLatest_group;
 struct sample_table;
 
 // The calibration window: instrument identity, the reference liquid in the
@@ -32,21 +31,7 @@ public:
     QComboBox* cb_tracer;
     QComboBox* cb_concentration;
     QFrame* pl_connected;
-    QGroupBox* GroupBox1;  // "Latest"
-    QLabel* lb_lampA_on;
-    QLabel* lb_lampA_off;
-    QLabel* lb_lampA_delta;
-    QLabel* lb_lampB_on;
-    QLabel* lb_lampB_off;
-    QLabel* lb_lampB_delta;
-    QLabel* lb_lampC_on;
-    QLabel* lb_lampC_off;
-    QLabel* lb_lampC_delta;
-    QLabel* lb_lampT_on;
-    QLabel* lb_lampT_off;
-    QLabel* lb_lampT_delta;
-    QLabel* lb_vbat;
-    QLabel* lb_temp;
+    TLatest_group* GroupBox1;
     QFrame* pl_new_data;
     QPushButton* bt_store;
 

@@ -5,12 +5,11 @@ class QAction;
 class QCheckBox;
 class QFileDialog;
 class QFrame;
-class QGroupBox;
-class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QSplitter;
 class QTableView;
+class TLatest_group;
 class Tmeasure_table_model;
 
 // The live view window: START/STOP, the lamps to measure, the latest
@@ -27,21 +26,7 @@ public:
     QCheckBox* cb_lampe_B;
     QCheckBox* cb_lampe_C;
     QCheckBox* cb_lampe_T;
-    QGroupBox* GroupBox1;  // "Latest"
-    QLabel* lb_lampA_on;
-    QLabel* lb_lampA_off;
-    QLabel* lb_lampA_delta;
-    QLabel* lb_lampB_on;
-    QLabel* lb_lampB_off;
-    QLabel* lb_lampB_delta;
-    QLabel* lb_lampC_on;
-    QLabel* lb_lampC_off;
-    QLabel* lb_lampC_delta;
-    QLabel* lb_lampT_on;
-    QLabel* lb_lampT_off;
-    QLabel* lb_lampT_delta;
-    QLabel* lb_vbat;
-    QLabel* lb_temp;
+    TLatest_group* GroupBox1;
     QPushButton* bt_load_calibration;
     QFrame* pl_connected;
     QSplitter* Splitter1;
