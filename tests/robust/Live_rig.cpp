@@ -142,11 +142,9 @@ bool live_pump::deliver_one(int wait_ms) {
 
 // ---- Tlive_rig ----
 
-std::string Tlive_rig::last_line;
 int Tlive_rig::received = 0;
 
 void Tlive_rig::keep_line(const char* line) {
-    last_line = line;
     if (std::strncmp(line, "RX : ", 5) == 0 || std::strncmp(line, "VIRO LUMO ", 10) == 0)
         ++received;
     log_append(line);

@@ -75,12 +75,12 @@ public:
     unsigned armed_ms = 0;
 };
 
-// Delivers queued events on the test's thread, sleeping only while the
-// queue is empty (the serial worker's wake-up ends the sleep).
 // The most the receive line may hold in memory: its byte limit, plus what a
 // string grown by half past that limit may have allocated beyond it.
 constexpr unsigned RX_LINE_MEMORY_LIMIT = RX_LINE_LIMIT + RX_LINE_LIMIT / 2 + 256;
 
+// Delivers queued events on the test's thread, sleeping only while the
+// queue is empty (the serial worker's wake-up ends the sleep).
 namespace live_pump {
 void install();
 void uninstall();
@@ -133,7 +133,6 @@ public:
     static int answers_received() { return received; }
     bool connected();
     unsigned rows() const { return app->view_master.table.data_rows(); }
-    const std::string& last_log_line() const { return last_line; }
 
     std::string dir;
     Tlean_ui ui;
@@ -143,7 +142,6 @@ public:
 
 private:
     static void keep_line(const char* line);
-    static std::string last_line;
     static int received;
     bool start_simulator();
     bool link_and_open(const std::string& slave_path);
