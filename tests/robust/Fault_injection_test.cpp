@@ -106,12 +106,13 @@ TEST_P(Fault_injection, SurvivesKeepsWhatWasShownAndResumes) {
         rig.next_request();
         rig.settle(100);
     } else {
-        // The simulator has written (or dropped) its answer; take in all of it.
+        // The simulator has written (or dropped) its answer; take in all of
+        // it. It answers at once, so a pause of 400 ms ends the answer.
         live_pump::until([&] { return rig.sim.requests_seen().requests > requests_before; });
         const long long end = live_pump::now_ms() + 30000;
         while (live_pump::now_ms() < end) {
             watch_buffer();
-            if (!live_pump::deliver_one(150))
+            if (!live_pump::deliver_one(400))
                 break;
         }
     }
