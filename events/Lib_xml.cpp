@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "events/Lib_cpp.h"
 
@@ -98,8 +99,13 @@ private:
     const char* closer = ">";
 };
 
-// Whether the file is small and shallow enough to be parsed.
-bool fit_to_parse(const char* path)
+// The parser can look a few bytes past an entity cut off by the end of the
+// text; the text handed to it is followed by this many zero bytes.
+constexpr size_t PARSE_PADDING = 64;
+
+// Reads the file into text when it is small and shallow enough to be parsed,
+// with line ends made line feeds as the library's own file loading does.
+bool read_to_parse(const char* path, std::string* text)
 {
     FILE* file = fopen(path, "rb");
     if (!file) return false;
@@ -112,12 +118,25 @@ bool fit_to_parse(const char* path)
         total += long(got);
         fit = total <= MAX_FILE_BYTES;
         for (size_t i = 0; fit && i < got; i++) fit = scan.feed(chunk[i]);
+        if (fit) text->append(chunk, got);
     }
     // A directory opens but cannot be read; the library would then take
     // its reported size as the length of a file to allocate.
     if (ferror(file)) fit = false;
     fclose(file);
-    return fit;
+    if (!fit) return false;
+    size_t kept = 0;
+    for (size_t i = 0; i < text->size(); i++) {
+        char c = (*text)[i];
+        if (c == '\r') {
+            c = '\n';
+            if (i + 1 < text->size() && (*text)[i + 1] == '\n') i++;
+        }
+        (*text)[kept++] = c;
+    }
+    text->resize(kept);
+    text->append(PARSE_PADDING, '\0');
+    return true;
 }
 
 }  // namespace
@@ -137,7 +156,10 @@ TiXmlElement* myXMLdocument::load(const char* path)
 {
     document->ClearError();
     root = nullptr;
-    if (!path || !fit_to_parse(path) || !document->LoadFile(path)) return nullptr;
+    std::string text;
+    if (!path || !read_to_parse(path, &text)) return nullptr;
+    document->Parse(text.c_str(), nullptr, TIXML_DEFAULT_ENCODING);
+    if (document->Error()) return nullptr;
     root = document->FirstChildElement();
     return root;
 }
