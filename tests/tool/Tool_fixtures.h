@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Tool.h"
+#include "tool/Tool.h"
 #include "calibration/Lumo2_cal_master.h"
 #include "link/Frame_builder.h"
 #include "support/Temp_dir.h"

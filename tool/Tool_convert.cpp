@@ -1,10 +1,10 @@
 #include <string_view>
 
-#include "app/Tool.h"
-#include "app/Tool_args.h"
-#include "app/Tool_conversion.h"
-#include "app/Tool_files.h"
-#include "app/Tool_table.h"
+#include "tool/Tool.h"
+#include "tool/Tool_args.h"
+#include "tool/Tool_conversion.h"
+#include "tool/Tool_files.h"
+#include "tool/Tool_table.h"
 
 // lumo2-tool reconvert and convert: lamp deltas to ppb and NTU through a
 // calibration constants file, as the live view converts them.

@@ -1,4 +1,4 @@
-#include "app/Tool_panes.h"
+#include "tool/Tool_panes.h"
 
 #include "app/Gui.h"
 #include "events/My_string.h"

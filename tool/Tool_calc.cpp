@@ -2,10 +2,10 @@
 #include <filesystem>
 
 #include "app/Gui.h"
-#include "app/Tool.h"
-#include "app/Tool_args.h"
-#include "app/Tool_files.h"
-#include "app/Tool_panes.h"
+#include "tool/Tool.h"
+#include "tool/Tool_args.h"
+#include "tool/Tool_files.h"
+#include "tool/Tool_panes.h"
 #include "calibration/Lumo2_cal_master.h"
 #include "events/Lib_cpp.h"
 

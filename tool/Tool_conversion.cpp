@@ -1,4 +1,4 @@
-#include "app/Tool_conversion.h"
+#include "tool/Tool_conversion.h"
 
 #include "events/My_string.h"
 #include "link/Lumo_data.h"

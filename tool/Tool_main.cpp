@@ -1,7 +1,7 @@
 #include <clocale>
 #include <cstdio>
 
-#include "app/Tool.h"
+#include "tool/Tool.h"
 
 int main(int argc, char** argv)
 {

@@ -3,7 +3,7 @@
 #include <map>
 #include <string>
 
-#include "app/Tool.h"
+#include "tool/Tool.h"
 
 // One subcommand's words: its positional words and the values of the
 // options it knows. Every option takes a value ("-o FILE"); a lone "-" is

@@ -1,4 +1,4 @@
-#include "app/Tool_files.h"
+#include "tool/Tool_files.h"
 
 #include <cstdio>
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "app/Tool.h"
+#include "tool/Tool.h"
 
 // The whole file, or standard input for "-". False when it cannot be read.
 bool tool_read_file(const std::string& path, std::string* bytes);

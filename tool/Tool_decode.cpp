@@ -1,9 +1,9 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "app/Tool.h"
-#include "app/Tool_args.h"
-#include "app/Tool_files.h"
+#include "tool/Tool.h"
+#include "tool/Tool_args.h"
+#include "tool/Tool_files.h"
 #include "events/Lib_cpp.h"
 #include "link/Lumo2_common.h"
 

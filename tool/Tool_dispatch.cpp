@@ -1,4 +1,4 @@
-#include "app/Tool.h"
+#include "tool/Tool.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/Tool_table.h"
+#include "tool/Tool_table.h"
 
 #include <charconv>
 #include <cmath>

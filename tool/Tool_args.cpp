@@ -1,4 +1,4 @@
-#include "app/Tool_args.h"
+#include "tool/Tool_args.h"
 
 #include <algorithm>
 
