@@ -2,19 +2,14 @@
 
 #include <QApplication>
 #include <QMessageBox>
-#include <QSocketNotifier>
 #include <QTimer>
 
-#include <cerrno>
 #include <clocale>
-#include <csignal>
 #include <cstring>
 #include <cstdio>
 #include <exception>
-#include <fcntl.h>
 #include <initializer_list>
 #include <memory>
-#include <unistd.h>
 
 #include "app/Gui.h"
 #include "app/Lumo2_app.h"
@@ -23,6 +18,7 @@
 #include "app/Wlumo_settings.h"
 #include "calibration/Wlumo_cal.h"
 #include "events/Lib_cpp_os.h"
+#include "events/Stop_signal.h"
 #include "events/Wsignal.h"
 #include "sim/Simulated_instrument.h"
 #include "view/Wlumo_view.h"
@@ -49,64 +45,6 @@ bool known_window(const std::string& name)
         if (name == window) return true;
     return false;
 }
-
-// SIGINT and SIGTERM end the program as "exit" does: the handler only writes
-// a byte to a pipe, and the loop turns it into the command.
-class Tsignal_exit {
-public:
-    Tsignal_exit()
-    {
-        if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) return;
-        write_fd = fds[1];
-        notifier = std::make_unique<QSocketNotifier>(fds[0], QSocketNotifier::Read);
-        QObject::connect(notifier.get(), &QSocketNotifier::activated, [this] {
-            char bytes[16];
-            while (read(fds[0], bytes, sizeof bytes) > 0) {
-            }
-            dispatch_command(CMD_EXIT);
-        });
-        struct sigaction action = {};
-        action.sa_handler = on_signal;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESTART;
-        sigaction(SIGINT, &action, &old_int);
-        sigaction(SIGTERM, &action, &old_term);
-        installed = true;
-    }
-
-    ~Tsignal_exit()
-    {
-        if (installed) {
-            sigaction(SIGINT, &old_int, nullptr);
-            sigaction(SIGTERM, &old_term, nullptr);
-        }
-        write_fd = -1;
-        notifier.reset();
-        for (int fd : fds)
-            if (fd >= 0) close(fd);
-    }
-
-    Tsignal_exit(const Tsignal_exit&) = delete;
-    Tsignal_exit& operator=(const Tsignal_exit&) = delete;
-
-private:
-    static void on_signal(int)
-    {
-        const int saved = errno;
-        if (write_fd >= 0) {
-            const char byte = 1;
-            [[maybe_unused]] ssize_t written = write(write_fd, &byte, 1);
-        }
-        errno = saved;
-    }
-
-    static inline volatile sig_atomic_t write_fd = -1;
-    int fds[2] = {-1, -1};
-    std::unique_ptr<QSocketNotifier> notifier;
-    struct sigaction old_int = {};
-    struct sigaction old_term = {};
-    bool installed = false;
-};
 
 // The windows, made in their fixed order; the signal window's start message
 // is handled only once the loop runs, after all of them exist.
@@ -225,7 +163,10 @@ void run_loop(int argc, char** argv, const Tapp_options& options)
         windows->signal->setStartHandler([made, &options, instrument] { on_start(*made, options, instrument); });
     });
     if (!created) return;
-    Tsignal_exit signal_exit;
+    // Ctrl+C and SIGTERM end the program as "exit" does, on the GUI thread.
+    Tstop_signal stop_signal([&application] {
+        QMetaObject::invokeMethod(&application, [] { dispatch_command(CMD_EXIT); }, Qt::QueuedConnection);
+    });
     application.exec();
     guarded([&] { shut_down(windows.get(), options); });
 }
