@@ -2,8 +2,17 @@
 
 #include <algorithm>
 
+namespace {
+
+bool listed(std::initializer_list<const char*> names, const std::string& word)
+{
+    return std::any_of(names.begin(), names.end(), [&](const char* name) { return word == name; });
+}
+
+}  // namespace
+
 bool Ttool_command_line::parse(const Ttool_args& args, std::initializer_list<const char*> options,
-                               std::string* error)
+                               std::string* error, std::initializer_list<const char*> flags)
 {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& word = args[i];
@@ -15,9 +24,14 @@ bool Ttool_command_line::parse(const Ttool_args& args, std::initializer_list<con
             positional.push_back(word);
             continue;
         }
-        const bool known = std::any_of(options.begin(), options.end(),
-                                       [&](const char* name) { return word == name; });
-        if (!known) {
+        if (listed(flags, word)) {
+            if (!flags_given.insert(word).second) {
+                *error = "option \"" + word + "\" given twice";
+                return false;
+            }
+            continue;
+        }
+        if (!listed(options, word)) {
             *error = "unknown option \"" + word + "\"";
             return false;
         }

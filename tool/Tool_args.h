@@ -1,20 +1,23 @@
 #pragma once
 #include <initializer_list>
 #include <map>
+#include <set>
 #include <string>
 
 #include "tool/Tool.h"
 
-// One subcommand's words: its positional words and the values of the
-// options it knows. Every option takes a value ("-o FILE"); a lone "-" is
-// positional (standard input).
+// One subcommand's words: its positional words, the values of the options
+// it knows ("-o FILE") and the flags it knows, which take no value
+// ("--verbose"). A lone "-" is positional (standard input).
 class Ttool_command_line {
 public:
     // False, with the reason in *error, for an unknown option, an option
     // without its value or one given twice.
-    bool parse(const Ttool_args& args, std::initializer_list<const char*> options, std::string* error);
+    bool parse(const Ttool_args& args, std::initializer_list<const char*> options, std::string* error,
+               std::initializer_list<const char*> flags = {});
     // Null when the option was not given.
     const std::string* option(const char* name) const;
+    bool flag(const char* name) const { return flags_given.count(name) != 0; }
     // Whether "-h" or "--help" is among the words.
     bool wants_help() const { return help; }
 
@@ -22,6 +25,7 @@ public:
 
 private:
     std::map<std::string, std::string> values;
+    std::set<std::string> flags_given;
     bool help = false;
 };
 

@@ -12,6 +12,7 @@ const Tsubcommand SUBCOMMANDS[] = {
     {"reconvert", tool_reconvert},
     {"convert", tool_convert},
     {"decode", tool_decode},
+    {"record", tool_record},
 };
 
 const char HELP[] =
@@ -48,6 +49,23 @@ const char HELP[] =
     "      default that window never closes: --tick-every BYTES lets 100 ms pass\n"
     "      after every BYTES bytes (96 at 9600 baud without pauses). Status 1 when\n"
     "      frames were rejected, lines held no reading or bytes had no end.\n"
+    "\n"
+    "  lumo2-tool record --port N [--lamps ABCT] [--every SECONDS] [--count K]\n"
+    "                   [--constants FILE.dat] [--verbose] -o TABLE.csv\n"
+    "      The live view without windows, for a computer left beside the spring:\n"
+    "      opens COM<N> as the program connects, requests a measurement of the\n"
+    "      lamps given (default: all four) at once and then every SECONDS\n"
+    "      seconds (default: 10; at least 1, to the tenth of a second), converts\n"
+    "      it through the calibration constants file when one is given, and\n"
+    "      appends each answer as a row to TABLE.csv, in the form the view\n"
+    "      window's \"save\" writes. Every row is on the disk before the next\n"
+    "      answer is read and is printed on standard output. A missing TABLE.csv\n"
+    "      is created with the header line; a saved table is continued, after\n"
+    "      dropping a last line cut short by a crash; any other file is refused.\n"
+    "      Stops with status 0 after K rows (default 0: never) or on Ctrl+C or\n"
+    "      SIGTERM; status 4 when the port cannot be opened or goes away\n"
+    "      (\"DISCONNECTED\"), 2 for a refused table or constants. --verbose\n"
+    "      writes the program's log lines to standard error.\n"
     "\n"
     "  lumo2-tool --help\n"
     "      This text.\n"

@@ -3,12 +3,25 @@
 
 #include "tool/Tool.h"
 
+namespace {
+
+void show(Ttool_output* io)
+{
+    std::fwrite(io->out.data(), 1, io->out.size(), stdout);
+    std::fflush(stdout);
+    std::fwrite(io->err.data(), 1, io->err.size(), stderr);
+    io->out.clear();
+    io->err.clear();
+}
+
+}  // namespace
+
 int main(int argc, char** argv)
 {
     std::setlocale(LC_NUMERIC, "C");
     Ttool_output io;
+    io.flush = show;
     const int status = tool_main(Ttool_args(argv + 1, argv + argc), &io);
-    std::fwrite(io.out.data(), 1, io.out.size(), stdout);
-    std::fwrite(io.err.data(), 1, io.err.size(), stderr);
+    show(&io);
     return status;
 }

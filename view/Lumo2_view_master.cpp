@@ -33,7 +33,7 @@ Tlumo2_view_master::Tlumo2_view_master() { setParam("name", "view_master"); }
 void Tlumo2_view_master::start() {
     if (running) return;
     running = 1;
-    countdown = REQUEST_PERIOD_MS;
+    countdown = request_period_ms;
     OnAcq();
 }
 
@@ -49,9 +49,13 @@ void Tlumo2_view_master::tick() {
     if (countdown > 0) countdown -= TICK_MS;
     if (countdown < 0) countdown = 0;
     if (countdown == 0) {
-        countdown = REQUEST_PERIOD_MS;
+        countdown = request_period_ms;
         OnAcq();
     }
+}
+
+void Tlumo2_view_master::set_request_period(int ms) {
+    request_period_ms = ms < TICK_MS ? TICK_MS : ms / TICK_MS * TICK_MS;
 }
 
 void Tlumo2_view_master::OnAcq() {

@@ -33,6 +33,10 @@ public:
     bool save_text(const char* path, const std::string& text);
 
     bool is_running() const { return running != 0; }
+    // The time from one periodic request to the next, in whole ticks (a
+    // shorter time gives one tick); the view window keeps 10 s.
+    void set_request_period(int ms);
+    int request_period() const { return request_period_ms; }
 
     // The record's lamp deltas to ppb and NTU through the loaded constants,
     // for the lamps that delivered; logs each result.
@@ -44,4 +48,5 @@ public:
 private:
     unsigned char running = 0;
     int countdown = 0;
+    int request_period_ms = REQUEST_PERIOD_MS;
 };

@@ -1,0 +1,31 @@
+#include "tool/Record_options.h"
+#include "tool/Recorder.h"
+#include "tool/Tool.h"
+#include "tool/Tool_args.h"
+
+// lumo2-tool record: the live view's measurements appended to a saved table.
+
+namespace {
+
+const char COMMAND[] = "record";
+
+}  // namespace
+
+int tool_record(const Ttool_args& args, Ttool_output* io)
+{
+    Trecord_options options;
+    std::string error;
+    if (!read_record_options(args, &options, &error))
+        return tool_usage_error(io, COMMAND, error);
+    if (options.help) {
+        io->out += tool_help();
+        return TOOL_OK;
+    }
+    Ttable_appender table;
+    if (!table.open(options.table.c_str(), &error)) {
+        tool_error(io, COMMAND, options.table + ": " + error);
+        return TOOL_BAD_INPUT;
+    }
+    Trecorder recorder(options, &table, io);
+    return recorder.run();
+}
