@@ -1,7 +1,6 @@
 #include "tool/Recorder.h"
 
 #include "app/Gui.h"
-#include "events/My_string.h"
 #include "events/Stop_signal.h"
 #include "tool/Tool_args.h"
 
@@ -23,9 +22,6 @@ Trecorder::Trecorder(const Trecord_options& chosen, Ttable_appender* appender, T
     ev_link.init("LINK", this);
     connect_wait.setParam("name", "connect_wait");
     connect_wait.connect(this);
-    Tmy_string path;
-    path.format("\\\\.\\COM%d", chosen.port);
-    port_path = path.c_str();
 }
 
 Trecorder::~Trecorder() { app.view_master.table.remove_listener(this); }
@@ -70,12 +66,12 @@ void Trecorder::log_line(const char* line)
 void Trecorder::OnEvent(Tmy_event* event)
 {
     if (event == &connect_wait.ev_success && ui.link() == Trecord_ui::LINK_NOT_YET) {
-        fail(TOOL_PORT_FAILED, port_path + ": unable to open the port");
+        fail(TOOL_PORT_FAILED, std::string(app.common.port_name.c_str()) + ": unable to open the port");
     } else if (event == &ev_link && ui.link() == Trecord_ui::LINK_CONNECTED && !started) {
         started = true;
         dispatch_command(CMD_START);
     } else if (event == &ev_link && ui.link() == Trecord_ui::LINK_DISCONNECTED) {
-        fail(TOOL_PORT_FAILED, port_path + ": DISCONNECTED");
+        fail(TOOL_PORT_FAILED, std::string(app.common.port_name.c_str()) + ": DISCONNECTED");
     }
 }
 

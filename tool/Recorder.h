@@ -56,7 +56,6 @@ private:
     Trecord_ui ui;
     Tevent_pump pump;
     Tdelay_resource connect_wait;
-    std::string port_path;
     std::vector<std::string>* collected = nullptr;
     bool started = false;
     unsigned long rows = 0;
