@@ -6,10 +6,10 @@
 #include "calibration/Calibration_calc.h"
 #include "calibration/Stored_values.h"
 #include "events/Lib_cpp.h"
+#include "events/Lib_cpp_os.h"
 #include "events/Lib_time.h"
 #include "events/Lib_xml.h"
 #include "link/Lumo_data.h"
-#include "view/Atomic_file.h"
 #include "view/Codes.h"
 
 namespace {
