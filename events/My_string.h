@@ -39,6 +39,7 @@ public:
 
 private:
     void append_bytes(const char* bytes, unsigned count);
+    const char* apart(const char* text, unsigned count, Tmy_string* copy) const;
     void take(Tmy_string* other);
     const char* append_conversion(const char* percent, va_list* args);
     void append_converted(char conversion, const char* directive, va_list* args);
