@@ -222,8 +222,10 @@ void Tlumo2_cal_master::save_dat(const char* path)
 {
     Tmy_string text;
     calculate(&text);
-    if (path != nullptr)
-        write_file(path, &text);
+    if (path == nullptr)
+        return;
+    remember_directory(path);
+    write_file(path, &text);
 }
 
 void Tlumo2_cal_master::build_xml(Tmy_string* out)
@@ -241,6 +243,7 @@ void Tlumo2_cal_master::save_xml(const char* path)
 {
     if (path == nullptr)
         return;
+    remember_directory(path);
     Tmy_string text;
     build_xml(&text);
     write_file(path, &text);
@@ -307,13 +310,27 @@ void Tlumo2_cal_master::set_date(int year, int month, int day)
     date[2] = day;
 }
 
-void Tlumo2_cal_master::load_xml(const char* path)
+void Tlumo2_cal_master::remember_directory(const char* path)
 {
-    myXMLdocument document;
     char folder[DIRECTORY_MAX];
     directory_of(folder, DIRECTORY_MAX, path);
     strip_trailing_separators(folder);
     directory.assign(folder);
+}
+
+// Until a file has been saved or loaded, the folder the program runs in.
+void Tlumo2_cal_master::proposed_folder(Tmy_string* out) const
+{
+    if (directory.length() > 0)
+        out->assign(&directory);
+    else
+        current_directory(out);
+}
+
+void Tlumo2_cal_master::load_xml(const char* path)
+{
+    myXMLdocument document;
+    remember_directory(path);
 
     const TiXmlElement* root = document.load(path);
     if (root == nullptr) {
