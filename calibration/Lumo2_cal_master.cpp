@@ -27,9 +27,6 @@ constexpr unsigned HEX_DUMP_PER_LINE = 16;
 constexpr unsigned char REQUEST_MEASUREMENT = 'O';
 constexpr int DIRECTORY_MAX = 256;
 
-enum Ttracer { URANINE = 2, SULFORHODAMINE_B = 4, AMINO_G_ACID = 5, NAPHTIONATE = 6 };
-enum Tconfiguration { I_II_III = 1, I_II_V = 2 };
-
 // The text as XML attribute content. Bytes from 128 up pass unchanged: the
 // file declares utf-8, and a reader turns a character reference to such a
 // byte into another character.
@@ -150,15 +147,15 @@ void Tlumo2_cal_master::note_lamp_tracer(const Tlumo_sample* sample)
 {
     if (sample == nullptr)
         return;
-    const uint8_t lamp_c_tracer = configuration == I_II_III ? AMINO_G_ACID
-                                  : configuration == I_II_V  ? NAPHTIONATE
-                                                             : 0;
+    const uint8_t lamp_c_tracer = configuration == CONFIG_I_II_III ? TRACER_AMINO_G_ACID
+                                  : configuration == CONFIG_I_II_V   ? TRACER_NAPHTIONATE
+                                                                     : 0;
     if (lamp_c_tracer == 0)
         return;
-    if (sample->tracer == URANINE)
-        lamp_tracer[LAMP_A] = URANINE;
-    else if (sample->tracer == SULFORHODAMINE_B)
-        lamp_tracer[LAMP_B] = SULFORHODAMINE_B;
+    if (sample->tracer == TRACER_URANINE)
+        lamp_tracer[LAMP_A] = TRACER_URANINE;
+    else if (sample->tracer == TRACER_SULFORHODAMINE_B)
+        lamp_tracer[LAMP_B] = TRACER_SULFORHODAMINE_B;
     else if (sample->tracer == lamp_c_tracer)
         lamp_tracer[LAMP_C] = lamp_c_tracer;
 }
