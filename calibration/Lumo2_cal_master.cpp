@@ -27,21 +27,6 @@ constexpr unsigned HEX_DUMP_PER_LINE = 16;
 constexpr unsigned char REQUEST_MEASUREMENT = 'O';
 constexpr int DIRECTORY_MAX = 256;
 
-// The text as XML attribute content. Bytes from 128 up pass unchanged: the
-// file declares utf-8, and a reader turns a character reference to such a
-// byte into another character.
-void append_xml_escaped(Tmy_string* out, const char* text)
-{
-    char escaped[8];
-    for (; *text != 0; ++text) {
-        if (static_cast<unsigned char>(*text) >= 128) {
-            out->append(text, 1);
-            continue;
-        }
-        xml_escape_char(escaped, *text);
-        out->append(escaped);
-    }
-}
 
 }  // namespace
 
@@ -229,7 +214,10 @@ void Tlumo2_cal_master::build_xml(Tmy_string* out)
 {
     out->assign("<?xml version='1.0' encoding='utf-8' ?>\n");
     out->append("<CALIBRATION serial_number=\"");
-    append_xml_escaped(out, serial_text.c_str());
+    // The serial as typed; bytes from 128 up pass unchanged: the file declares
+    // utf-8, and a reader turns a character reference to such a byte into
+    // another character.
+    out->appendXmlEscaped(serial_text.c_str(), true);
     out->appendFormat("\" configuration=\"%s\" model=\"%s\" year=\"%d\" month=\"%d\" day=\"%d\">\n",
                       configuration_name(configuration), model_name(model), date[0], date[1], date[2]);
     sample_table_write_xml(&sample_table, out);

@@ -268,7 +268,7 @@ void Tmy_string::append_converted(char conversion, const char* directive, va_lis
         append_backslashed(va_arg(*args, const char*));
         break;
     case 'm':
-        append_xml(va_arg(*args, const char*));
+        appendXmlEscaped(va_arg(*args, const char*), false);
         break;
     case 'r':
         append_url(va_arg(*args, const char*));
@@ -305,13 +305,17 @@ void Tmy_string::append_backslashed(const char* text)
     }
 }
 
-void Tmy_string::append_xml(const char* text)
+void Tmy_string::appendXmlEscaped(const char* text, bool keep_from_128)
 {
     if (!text) return;
     Tmy_string copy;
     text = apart(text, unsigned(strlen(text)), &copy);
     char escaped[8];
     for (; *text; text++) {
+        if (keep_from_128 && (unsigned char)*text >= 128) {
+            append_bytes(text, 1);
+            continue;
+        }
         xml_escape_char(escaped, *text);
         append(escaped);
     }
