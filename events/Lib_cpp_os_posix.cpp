@@ -33,6 +33,9 @@ namespace {
 
 constexpr int LINK_HOPS_MAX = 40;
 constexpr int TEMPORARY_TRIES = 100;
+// Of the file's own name in the temporary name: room is left for the rest
+// however long the name.
+constexpr size_t TEMPORARY_NAME_KEPT = 64;
 
 // "dir/" of "dir/name", "" of "name".
 std::string folder_of(const std::string& path)
@@ -90,7 +93,9 @@ bool write_and_close(int fd, const char* bytes, size_t length)
 int create_temporary(const std::string& target, std::string* name)
 {
     static std::atomic<unsigned> counter{0};
-    const std::string stem = target + ".tmp" + std::to_string(::getpid()) + "-";
+    const std::string folder = folder_of(target);
+    const std::string own_name = target.substr(folder.size(), TEMPORARY_NAME_KEPT);
+    const std::string stem = folder + own_name + ".tmp" + std::to_string(::getpid()) + "-";
     for (int tries = 0; tries < TEMPORARY_TRIES; ++tries) {
         const auto clock = std::chrono::steady_clock::now().time_since_epoch().count();
         *name = stem + std::to_string(counter++) + "-" + std::to_string(clock % 1000000);

@@ -270,6 +270,17 @@ TEST_P(File_safety, FullDiskKeepsTheOldFile) {
     }
 }
 
+// The temporary file beside it needs a name of its own, which must fit too.
+TEST(File_safety_names, NameAtTheFileSystemsLimitIsWritten) {
+    Ttemp_dir dir;
+    Log_capture log;
+    const std::string path = dir.file(std::string(251, 'n') + ".csv");
+    filled_view_master().table_save(path.c_str());
+    EXPECT_FALSE(reported_unable(path));
+    EXPECT_FALSE(read_file(path).empty());
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path), {}), 1);
+}
+
 INSTANTIATE_TEST_SUITE_P(Writers, File_safety, ::testing::ValuesIn(writers()),
                          [](const ::testing::TestParamInfo<Twriter>& info) { return info.param.name; });
 
