@@ -9,7 +9,7 @@
 
 namespace {
 
-// The labels of the "Latest" group, ids 307 to 320, in both measuring windows.
+// By display id, from 307.
 const char* const LATEST_LABELS[] = {
     "lb_lampA_off", "lb_lampA_on", "lb_lampA_delta", "lb_lampB_off", "lb_lampB_on",
     "lb_lampB_delta", "lb_lampC_off", "lb_lampC_on", "lb_lampC_delta", "lb_lampT_off",
@@ -100,8 +100,9 @@ void display_set_all_modes(Tui_port* ui, int id, const char* text)
 
 bool set_latest_label(Tui_port* ui, Twindow window, int id, const char* text)
 {
-    if (id < DSP_LAMP_A_OFF || id > DSP_TEMPERATURE) return false;
-    ui->set_text(window, LATEST_LABELS[id - DSP_LAMP_A_OFF], text);
+    const char* label = latest_label_name(id);
+    if (!label) return false;
+    ui->set_text(window, label, text);
     return true;
 }
 
@@ -256,6 +257,12 @@ void dispatch_view(Tlumo2_app* app, int command)
 }
 
 }  // namespace
+
+const char* latest_label_name(int id)
+{
+    if (id < DSP_LAMP_A_OFF || id > DSP_TEMPERATURE) return nullptr;
+    return LATEST_LABELS[id - DSP_LAMP_A_OFF];
+}
 
 Tbridge_state& bridge_state()
 {

@@ -52,6 +52,10 @@ enum Tdisplay_id {
     DSP_VIEW_WINDOW = 100002,
 };
 
+// The object name of the "Latest" label that display id 307 to 320 sets, in
+// both measuring windows; null for any other id.
+const char* latest_label_name(int id);
+
 enum Tmode { MODE_MAIN = 0, MODE_CALIBRATION = 1, MODE_VIEW = 2 };
 
 // Bridge state, part of the application's global record.

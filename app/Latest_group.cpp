@@ -3,6 +3,8 @@
 #include <QGridLayout>
 #include <QLabel>
 
+#include "app/Gui.h"
+
 namespace {
 
 constexpr int VALUE_COLUMNS = 6;
@@ -33,18 +35,17 @@ TLatest_group::TLatest_group(QWidget* parent) : QGroupBox("Latest", parent)
                             {&lb_lampB_on, &lb_lampB_off, &lb_lampB_delta},
                             {&lb_lampC_on, &lb_lampC_off, &lb_lampC_delta},
                             {&lb_lampT_on, &lb_lampT_off, &lb_lampT_delta}};
-    const char* names[4][3] = {{"lb_lampA_on", "lb_lampA_off", "lb_lampA_delta"},
-                               {"lb_lampB_on", "lb_lampB_off", "lb_lampB_delta"},
-                               {"lb_lampC_on", "lb_lampC_off", "lb_lampC_delta"},
-                               {"lb_lampT_on", "lb_lampT_off", "lb_lampT_delta"}};
+    // Each lamp has three display ids, off, on and delta; the rows are on, off, delta.
+    const int id_of_row[3] = {1, 0, 2};
     for (int lamp = 0; lamp < 4; lamp++)
         for (int row = 0; row < 3; row++) {
-            *lamps[lamp][row] = value_label(this, names[lamp][row]);
+            const int id = DSP_LAMP_A_OFF + 3 * lamp + id_of_row[row];
+            *lamps[lamp][row] = value_label(this, latest_label_name(id));
             grid->addWidget(*lamps[lamp][row], row + 1, lamp + 1);
         }
-    lb_vbat = value_label(this, "lb_vbat");
+    lb_vbat = value_label(this, latest_label_name(DSP_VBAT));
     grid->addWidget(lb_vbat, 1, 5);
-    lb_temp = value_label(this, "lb_temp");
+    lb_temp = value_label(this, latest_label_name(DSP_TEMPERATURE));
     grid->addWidget(lb_temp, 1, 6);
 }
 

@@ -49,7 +49,7 @@ std::string answer_stream(Tanswer_form form)
         Tzeta_reading reading = model.reading(cell);
         model.add_noise(reading, 1.0, rng);
         if (form == Tanswer_form::frame)
-            stream += stuff_frame(frame_body(ALL_LAMPS, reading, unsigned(i)));
+            stream += stuff_frame(frame_body(reading, unsigned(i)));
         else
             stream += text_answer(ALL_LAMPS, reading, form == Tanswer_form::text_time, 1607337600 + 10 * i,
                                   unsigned(i));

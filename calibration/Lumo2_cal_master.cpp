@@ -6,10 +6,10 @@
 #include "calibration/Calibration_calc.h"
 #include "calibration/Stored_values.h"
 #include "events/Lib_cpp.h"
+#include "events/Lib_cpp_os.h"
 #include "events/Lib_time.h"
 #include "events/Lib_xml.h"
 #include "link/Lumo_data.h"
-#include "view/Atomic_file.h"
 #include "view/Codes.h"
 
 namespace {
@@ -27,24 +27,6 @@ constexpr unsigned HEX_DUMP_PER_LINE = 16;
 constexpr unsigned char REQUEST_MEASUREMENT = 'O';
 constexpr int DIRECTORY_MAX = 256;
 
-enum Ttracer { URANINE = 2, SULFORHODAMINE_B = 4, AMINO_G_ACID = 5, NAPHTIONATE = 6 };
-enum Tconfiguration { I_II_III = 1, I_II_V = 2 };
-
-// The text as XML attribute content. Bytes from 128 up pass unchanged: the
-// file declares utf-8, and a reader turns a character reference to such a
-// byte into another character.
-void append_xml_escaped(Tmy_string* out, const char* text)
-{
-    char escaped[8];
-    for (; *text != 0; ++text) {
-        if (static_cast<unsigned char>(*text) >= 128) {
-            out->append(text, 1);
-            continue;
-        }
-        xml_escape_char(escaped, *text);
-        out->append(escaped);
-    }
-}
 
 }  // namespace
 
@@ -150,15 +132,15 @@ void Tlumo2_cal_master::note_lamp_tracer(const Tlumo_sample* sample)
 {
     if (sample == nullptr)
         return;
-    const uint8_t lamp_c_tracer = configuration == I_II_III ? AMINO_G_ACID
-                                  : configuration == I_II_V  ? NAPHTIONATE
-                                                             : 0;
+    const uint8_t lamp_c_tracer = configuration == CONFIG_I_II_III ? TRACER_AMINO_G_ACID
+                                  : configuration == CONFIG_I_II_V   ? TRACER_NAPHTIONATE
+                                                                     : 0;
     if (lamp_c_tracer == 0)
         return;
-    if (sample->tracer == URANINE)
-        lamp_tracer[LAMP_A] = URANINE;
-    else if (sample->tracer == SULFORHODAMINE_B)
-        lamp_tracer[LAMP_B] = SULFORHODAMINE_B;
+    if (sample->tracer == TRACER_URANINE)
+        lamp_tracer[LAMP_A] = TRACER_URANINE;
+    else if (sample->tracer == TRACER_SULFORHODAMINE_B)
+        lamp_tracer[LAMP_B] = TRACER_SULFORHODAMINE_B;
     else if (sample->tracer == lamp_c_tracer)
         lamp_tracer[LAMP_C] = lamp_c_tracer;
 }
@@ -222,15 +204,20 @@ void Tlumo2_cal_master::save_dat(const char* path)
 {
     Tmy_string text;
     calculate(&text);
-    if (path != nullptr)
-        write_file(path, &text);
+    if (path == nullptr)
+        return;
+    remember_directory(path);
+    write_file(path, &text);
 }
 
 void Tlumo2_cal_master::build_xml(Tmy_string* out)
 {
     out->assign("<?xml version='1.0' encoding='utf-8' ?>\n");
     out->append("<CALIBRATION serial_number=\"");
-    append_xml_escaped(out, serial_text.c_str());
+    // The serial as typed; bytes from 128 up pass unchanged: the file declares
+    // utf-8, and a reader turns a character reference to such a byte into
+    // another character.
+    out->appendXmlEscaped(serial_text.c_str(), true);
     out->appendFormat("\" configuration=\"%s\" model=\"%s\" year=\"%d\" month=\"%d\" day=\"%d\">\n",
                       configuration_name(configuration), model_name(model), date[0], date[1], date[2]);
     sample_table_write_xml(&sample_table, out);
@@ -241,6 +228,7 @@ void Tlumo2_cal_master::save_xml(const char* path)
 {
     if (path == nullptr)
         return;
+    remember_directory(path);
     Tmy_string text;
     build_xml(&text);
     write_file(path, &text);
@@ -307,13 +295,27 @@ void Tlumo2_cal_master::set_date(int year, int month, int day)
     date[2] = day;
 }
 
-void Tlumo2_cal_master::load_xml(const char* path)
+void Tlumo2_cal_master::remember_directory(const char* path)
 {
-    myXMLdocument document;
     char folder[DIRECTORY_MAX];
     directory_of(folder, DIRECTORY_MAX, path);
     strip_trailing_separators(folder);
     directory.assign(folder);
+}
+
+// Until a file has been saved or loaded, the folder the program runs in.
+void Tlumo2_cal_master::proposed_folder(Tmy_string* out) const
+{
+    if (directory.length() > 0)
+        out->assign(&directory);
+    else
+        current_directory(out);
+}
+
+void Tlumo2_cal_master::load_xml(const char* path)
+{
+    myXMLdocument document;
+    remember_directory(path);
 
     const TiXmlElement* root = document.load(path);
     if (root == nullptr) {

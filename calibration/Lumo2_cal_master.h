@@ -43,6 +43,9 @@ public:
     void load_xml(const char* path);
     // "<directory>/calibration_<serial>_<yyyymmdd>" with ".dat" or ".xml".
     void default_file_name(Tmy_string* out, bool dat);
+    // Where the save dialog opens: the folder of the last file saved or
+    // loaded, else the working directory.
+    void proposed_folder(Tmy_string* out) const;
 
     void read_serial_from_display();
     void read_model_from_display();
@@ -68,6 +71,7 @@ public:
 private:
     void request_measurement();
     void take_reading(int kind, const unsigned char* bytes, unsigned length);
+    void remember_directory(const char* path);
     bool write_file(const char* path, const Tmy_string* text);
     void build_xml(Tmy_string* out);
     void read_sample(const TiXmlElement* element);

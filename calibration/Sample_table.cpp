@@ -1,17 +1,9 @@
 #include "calibration/Sample_table.h"
 
 #include "events/My_string.h"
+#include "view/Codes.h"
 
 namespace {
-
-constexpr int TRACER_WATER = 1;
-constexpr int TRACER_URANINE = 2;
-constexpr int TRACER_EOSINE = 3;
-constexpr int TRACER_SULFORHODAMINE_B = 4;
-constexpr int TRACER_AMINO_G_ACID = 5;
-constexpr int TRACER_NAPHTIONATE = 6;
-constexpr int CONFIGURATION_I_II_III = 1;
-constexpr int CONFIGURATION_I_II_V = 2;
 
 // Calls visit(row, column, sample) for every sample in table order.
 template <typename Visit>
@@ -40,27 +32,27 @@ void sample_table_clear(sample_table* table) {
 }
 
 int sample_table_row(int tracer, int configuration) {
-    if (configuration != CONFIGURATION_I_II_III && configuration != CONFIGURATION_I_II_V)
+    if (configuration != CONFIG_I_II_III && configuration != CONFIG_I_II_V)
         return -1;
     switch (tracer) {
     case TRACER_WATER: return 0;
     case TRACER_URANINE:
     case TRACER_EOSINE: return 1;
     case TRACER_SULFORHODAMINE_B: return 2;
-    case TRACER_AMINO_G_ACID: return configuration == CONFIGURATION_I_II_III ? 3 : -1;
-    case TRACER_NAPHTIONATE: return configuration == CONFIGURATION_I_II_V ? 3 : -1;
+    case TRACER_AMINO_G_ACID: return configuration == CONFIG_I_II_III ? 3 : -1;
+    case TRACER_NAPHTIONATE: return configuration == CONFIG_I_II_V ? 3 : -1;
     default: return -1;
     }
 }
 
 int sample_table_column(int concentration) {
     switch (concentration) {
-    case 1: return 0;  // "0 NTU"
-    case 2: return 1;  // "1 NTU"
-    case 3:            // "10 NTU"
-    case 5: return 2;  // "10 ppb"
-    case 4:            // "100 NTU"
-    case 6: return 3;  // "100 ppb"
+    case CONCENTRATION_0_NTU: return 0;
+    case CONCENTRATION_1_NTU: return 1;
+    case CONCENTRATION_10_NTU:
+    case CONCENTRATION_10_PPB: return 2;
+    case CONCENTRATION_100_NTU:
+    case CONCENTRATION_100_PPB: return 3;
     default: return -1;
     }
 }

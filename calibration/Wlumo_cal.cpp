@@ -235,9 +235,10 @@ void TFlumo_cal::save(bool dat)
     cal->default_file_name(&proposed, dat);
     // The filter first: choosing it afterwards would rewrite the name's suffix.
     SaveDialog1->selectNameFilter(SaveDialog1->nameFilters().first());
+    Tmy_string folder;
+    cal->proposed_folder(&folder);
+    SaveDialog1->setDirectory(QString::fromUtf8(folder.c_str()));
     char part[256];
-    directory_of(part, sizeof part, proposed.c_str());
-    SaveDialog1->setDirectory(QString::fromUtf8(part));
     file_name_of(part, sizeof part, proposed.c_str());
     SaveDialog1->selectFile(QString::fromUtf8(part));
     if (SaveDialog1->exec() != QDialog::Accepted || SaveDialog1->selectedFiles().isEmpty()) return;

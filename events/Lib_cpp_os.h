@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 
 class Tmy_string;
 
@@ -6,3 +7,11 @@ class Tmy_string;
 void current_directory(Tmy_string* out);
 // Blocks the calling thread.
 void sleep_ms(unsigned milliseconds);
+
+// Replaces the file at path with the bytes, so that a reader finds either the
+// old content or the new one whole. A symbolic link stays a link and its
+// target is replaced; the file keeps its permissions; a file the user may not
+// write is refused. Where the folder admits no new file but the file itself
+// is writable, the file is rewritten in place. False when nothing or not all
+// of it could be written.
+bool write_file_replacing(const char* path, const char* bytes, size_t length);

@@ -158,6 +158,8 @@ TiXmlElement* myXMLdocument::load(const char* path)
     root = nullptr;
     std::string text;
     if (!path || !read_to_parse(path, &text)) return nullptr;
+    // Parse adds to what the document holds: the old tree goes first.
+    document->Clear();
     document->Parse(text.c_str(), nullptr, TIXML_DEFAULT_ENCODING);
     if (document->Error()) return nullptr;
     root = document->FirstChildElement();

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <new>
 
 #include "events/Lib_cpp.h"
@@ -267,7 +268,7 @@ void Tmy_string::append_converted(char conversion, const char* directive, va_lis
         append_backslashed(va_arg(*args, const char*));
         break;
     case 'm':
-        append_xml(va_arg(*args, const char*));
+        appendXmlEscaped(va_arg(*args, const char*), false);
         break;
     case 'r':
         append_url(va_arg(*args, const char*));
@@ -283,20 +284,38 @@ void Tmy_string::append_converted(char conversion, const char* directive, va_lis
     if (written > 0) append_bytes(number, unsigned(written) < sizeof number ? unsigned(written) : sizeof number - 1);
 }
 
+// A text inside this string's own buffer moves when the string grows and is
+// overwritten by what is appended behind it: such a text is copied out first.
+const char* Tmy_string::apart(const char* text, unsigned count, Tmy_string* copy) const
+{
+    const std::less<const char*> before;
+    if (!buffer || before(text, buffer) || !before(text, buffer + capacity)) return text;
+    copy->append_bytes(text, count);
+    return copy->c_str();
+}
+
 void Tmy_string::append_backslashed(const char* text)
 {
     if (!text) return;
+    Tmy_string copy;
+    text = apart(text, unsigned(strlen(text)), &copy);
     for (; *text; text++) {
         if (*text == '\'' || *text == '"' || *text == '\\') append_bytes("\\", 1);
         append_bytes(text, 1);
     }
 }
 
-void Tmy_string::append_xml(const char* text)
+void Tmy_string::appendXmlEscaped(const char* text, bool keep_from_128)
 {
     if (!text) return;
+    Tmy_string copy;
+    text = apart(text, unsigned(strlen(text)), &copy);
     char escaped[8];
     for (; *text; text++) {
+        if (keep_from_128 && (unsigned char)*text >= 128) {
+            append_bytes(text, 1);
+            continue;
+        }
         xml_escape_char(escaped, *text);
         append(escaped);
     }
@@ -305,6 +324,8 @@ void Tmy_string::append_xml(const char* text)
 void Tmy_string::append_url(const char* text)
 {
     if (!text) return;
+    Tmy_string copy;
+    text = apart(text, unsigned(strlen(text)), &copy);
     for (; *text; text++) {
         if (is_url_safe(*text)) {
             append_bytes(text, 1);
@@ -319,6 +340,8 @@ void Tmy_string::appendEscaped(const char* text, unsigned count, int mode)
 {
     if (!text) return;
     if (count == 0) count = unsigned(strlen(text));
+    Tmy_string copy;
+    text = apart(text, count, &copy);
     for (unsigned i = 0; i < count; i++) {
         char c = text[i];
         if (is_word_char(c)) {
@@ -334,6 +357,8 @@ void Tmy_string::appendUnescaped(const char* text, unsigned count)
 {
     if (!text) return;
     if (count == 0) count = unsigned(strlen(text));
+    Tmy_string copy;
+    text = apart(text, count, &copy);
     for (unsigned i = 0; i < count; i++) {
         if (text[i] != '\\') {
             append_bytes(text + i, 1);

@@ -32,6 +32,9 @@ public:
     // any other mode drops them.
     void appendEscaped(const char* text, unsigned count, int mode);
     void appendUnescaped(const char* text, unsigned count);
+    // The text escaped for XML as %m does; with keep_from_128 the bytes from
+    // 128 up stay as they are instead of becoming character references.
+    void appendXmlEscaped(const char* text, bool keep_from_128);
     void trim();
     int toInt() const;
 
@@ -39,11 +42,11 @@ public:
 
 private:
     void append_bytes(const char* bytes, unsigned count);
+    const char* apart(const char* text, unsigned count, Tmy_string* copy) const;
     void take(Tmy_string* other);
     const char* append_conversion(const char* percent, va_list* args);
     void append_converted(char conversion, const char* directive, va_list* args);
     void append_backslashed(const char* text);
-    void append_xml(const char* text);
     void append_url(const char* text);
 
     unsigned capacity = 0;

@@ -70,8 +70,10 @@ TSignalForm::TSignalForm(QWidget* parent) : QWidget(parent, Qt::Tool)
         signal_window = this;
     }
     QCoreApplication::postEvent(this, new QEvent(START_APPLICATION_TYPE));
-    event_queue_reset();
+    // The hook first: an event raised just after the reset then still wakes
+    // the queue, where before it would have waited for a wake-up never sent.
     set_wake_hook(post_event_queue_wake_up);
+    event_queue_reset();
     set_timer_service(this);
 }
 

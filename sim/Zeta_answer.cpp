@@ -64,13 +64,10 @@ std::string text_answer(unsigned char request, const Tzeta_reading& reading, boo
     return line;
 }
 
-std::vector<std::uint8_t> frame_body(unsigned char request, const Tzeta_reading& reading,
-                                     unsigned sequence) {
+std::vector<std::uint8_t> frame_body(const Tzeta_reading& reading, unsigned sequence) {
     std::vector<std::uint8_t> body = {0x01, std::uint8_t(sequence), CHECKSUM_SPAN, 0x22, 0x41,
                                       0x15, PAYLOAD_LENGTH, 0x20};
-    const unsigned mask = request_mask(request);
-    for (int lamp = 0; lamp < LAMP_COUNT; ++lamp)
-        append_float(body, (mask & (1u << lamp)) ? reading.delta_mv[lamp] : 0.0);
+    for (int lamp = 0; lamp < LAMP_COUNT; ++lamp) append_float(body, reading.delta_mv[lamp]);
     append_float(body, reading.temperature_c);
     for (int lamp = 0; lamp < LAMP_COUNT; ++lamp) append_float(body, reading.off_mv[lamp]);
     unsigned sum = 0;

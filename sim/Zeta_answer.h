@@ -33,10 +33,10 @@ std::string text_answer(unsigned char request, const Tzeta_reading& reading, boo
 
 // Unstuffed frame: address, sequence, span 40, 0x22 0x41 0x15, payload length
 // 36, 0x20, nine big-endian floats (deltas A, B, C, T, temperature, dark
-// A, B, C, T; unlit lamps carry a zero delta), then the checksum byte that
-// makes the sum of all bytes 0xFF modulo 256.
-std::vector<std::uint8_t> frame_body(unsigned char request, const Tzeta_reading& reading,
-                                     unsigned sequence);
+// A, B, C, T), then the checksum byte that makes the sum of all bytes 0xFF
+// modulo 256. A frame has a place for every lamp, so it carries every lamp's
+// reading whichever lamps were asked for.
+std::vector<std::uint8_t> frame_body(const Tzeta_reading& reading, unsigned sequence);
 // '$', the body with 0x24, 0x21 and 0x7E escaped as 0x7E and the byte XOR
 // 0x7E, then '!'.
 std::string stuff_frame(const std::vector<std::uint8_t>& body);

@@ -4,19 +4,21 @@
 #include <random>
 
 #include "calibration/Lumo_sample.h"
+#include "view/Codes.h"
 
 // The optical response of the simulated ZETA QX-2: what the four lamps read
 // for a given content of the cell.
 
-// Tracer codes of the instrument; a cell holds one concentration per code.
+// The instrument's tracer codes as the simulator spells them; a cell holds
+// one concentration per code.
 namespace tracer {
-constexpr int water = 1;
-constexpr int uranine = 2;
-constexpr int eosine = 3;
-constexpr int sulforhodamine_b = 4;
-constexpr int amino_g_acid = 5;
-constexpr int naphtionate = 6;
-constexpr int code_count = 7;  // codes 0..6; 0 and 1 carry no dye
+constexpr int water = TRACER_WATER;
+constexpr int uranine = TRACER_URANINE;
+constexpr int eosine = TRACER_EOSINE;
+constexpr int sulforhodamine_b = TRACER_SULFORHODAMINE_B;
+constexpr int amino_g_acid = TRACER_AMINO_G_ACID;
+constexpr int naphtionate = TRACER_NAPHTIONATE;
+constexpr int code_count = TRACER_CODE_COUNT + 1;  // codes 0..6; 0 and 1 carry no dye
 }  // namespace tracer
 
 // What is in the cell: clean water plus any dye concentrations and turbidity.

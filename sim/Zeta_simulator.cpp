@@ -288,7 +288,7 @@ void Tzeta_simulator::answer(unsigned char request) {
 std::string Tzeta_simulator::compose(unsigned char request, const Tzeta_reading& reading,
                                      std::optional<Tfault> fault) {
     const auto whole = [&](Tanswer_form form) {
-        if (form == Tanswer_form::frame) return stuff_frame(frame_body(request, reading, sequence));
+        if (form == Tanswer_form::frame) return stuff_frame(frame_body(reading, sequence));
         return text_answer(request, reading, form == Tanswer_form::text_time, std::time(nullptr), sequence);
     };
     if (!fault) return whole(answer_form);
@@ -296,7 +296,7 @@ std::string Tzeta_simulator::compose(unsigned char request, const Tzeta_reading&
     case Tfault_kind::garbage:
         return junk(fault->bytes ? fault->bytes : DEFAULT_GARBAGE_BYTES) + "\r\n" + whole(answer_form);
     case Tfault_kind::bad_checksum: {
-        auto body = frame_body(request, reading, sequence);
+        auto body = frame_body(reading, sequence);
         ++body.back();
         return stuff_frame(body);
     }

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "view/Atomic_file.h"
+#include "events/Lib_cpp_os.h"
 
 namespace {
 

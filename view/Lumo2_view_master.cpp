@@ -4,10 +4,10 @@
 
 #include "app/Gui.h"
 #include "events/Lib_cpp.h"
+#include "events/Lib_cpp_os.h"
 #include "events/Lib_time.h"
 #include "events/My_string.h"
 #include "link/Lumo_data.h"
-#include "view/Atomic_file.h"
 
 namespace {
 

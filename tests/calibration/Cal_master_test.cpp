@@ -337,6 +337,23 @@ TEST_F(Cal_master, SerialNumbersKeepTheirTextInXmlAndTheirNumberInTheLegacyText)
     EXPECT_STREQ(loaded.serial(), "say \"<&>\" \xC3\xA9");
 }
 
+// Bytes from 128 up are written as they are and read back unchanged, also
+// where they make no utf-8 character.
+TEST_F(Cal_master, SerialBytesFrom128SurviveTheXmlRoundTrip)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"\x80", "\x80"}, {"12\x80", "12\x80"}, {"\x80\xFF<\x80", "\x80\xFF&lt;\x80"}};
+    for (const auto& [serial, written] : cases) {
+        SCOPED_TRACE(testing::PrintToString(serial));
+        header(serial.c_str());
+        master.save_xml(folder.file("high.xml").c_str());
+        EXPECT_NE(folder.read("high.xml").find("serial_number=\"" + written + "\""), std::string::npos);
+        Tlumo2_cal_master loaded;
+        loaded.load_xml(folder.file("high.xml").c_str());
+        EXPECT_EQ(std::string(loaded.serial()), serial);
+    }
+}
+
 TEST_F(Cal_master, EmptySaveWritesOnlyTheFrame)
 {
     header("5");

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -133,17 +134,36 @@ TEST_F(Cal_window, SaveDatProposesTheDefaultNameAndDirectory)
     cal.ed_SNR->setText("7");
     app.cal_master.set_date(2024, 3, 5);
     std::string directory, file, filter;
-    QTimer::singleShot(0, [&] {
-        directory = cal.SaveDialog1->directory().absolutePath().toStdString();
-        file = cal.SaveDialog1->selectedFiles().value(0).toStdString();
-        filter = cal.SaveDialog1->selectedNameFilter().toStdString();
-        cal.SaveDialog1->reject();
-    });
+    const auto look_and_answer = [&](const QString& chosen) {
+        QTimer::singleShot(0, [&, chosen] {
+            directory = cal.SaveDialog1->directory().absolutePath().toStdString();
+            file = cal.SaveDialog1->selectedFiles().value(0).toStdString();
+            filter = cal.SaveDialog1->selectedNameFilter().toStdString();
+            if (chosen.isEmpty()) {
+                cal.SaveDialog1->reject();
+                return;
+            }
+            cal.SaveDialog1->selectFile(chosen);
+            static_cast<QDialog*>(cal.SaveDialog1)->accept();
+        });
+    };
+    // Nothing saved or loaded yet: the working directory.
+    const std::string here = QDir::currentPath().toStdString();
+    look_and_answer({});
     cal.bt_save_dat->click();
-    EXPECT_EQ(directory, "/");
-    EXPECT_EQ(file, "/calibration_7_20240305.dat");
+    EXPECT_EQ(directory, here);
+    EXPECT_EQ(file, here + "/calibration_7_20240305.dat");
     EXPECT_EQ(filter, "XML file (*.xml)");
     EXPECT_STREQ(app.cal_master.serial(), "7");
+
+    // Then the folder of the file last saved, under the same proposed name.
+    Ttemp_dir folder;
+    look_and_answer(QString::fromStdString(folder.file("elsewhere.dat")));
+    cal.bt_save_dat->click();
+    look_and_answer({});
+    cal.SaveasXML1->trigger();
+    EXPECT_EQ(directory, folder.path);
+    EXPECT_EQ(file, folder.path + "/calibration_7_20240305.xml");
 }
 
 TEST_F(Cal_window, SaveAsXmlThenLoadXmlThroughTheDialogs)

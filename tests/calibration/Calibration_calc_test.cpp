@@ -38,6 +38,22 @@ std::string read_file(const std::string& path)
 
 const double UNDEFINED = 1.7976931348623157e308;
 
+// A table whose constants pass every rule with the defaults: lamp C at
+// 10 NTU 40, lamp T at 100 NTU 1000, lamp A under tracer C at 100 ppb 11.
+void fill_checked_table(sample_table* table, float lamp_c_10_ntu, float lamp_t_100_ntu, float tracer_c_lamp_a)
+{
+    add_sample(table, WATER, NTU_0, {10, 20, 30, 5});
+    add_sample(table, WATER, NTU_1, {12, 22, 33, 15});
+    add_sample(table, WATER, NTU_10, {20, 30, lamp_c_10_ntu, 100});
+    add_sample(table, WATER, NTU_100, {100, 110, 120, lamp_t_100_ntu});
+    add_sample(table, URANINE, PPB_10, {60, 21, 31, 6});
+    add_sample(table, URANINE, PPB_100, {500, 25, 35, 7});
+    add_sample(table, SULFORHODAMINE_B, PPB_10, {11, 70, 32, 6});
+    add_sample(table, SULFORHODAMINE_B, PPB_100, {15, 620, 36, 7});
+    add_sample(table, AMINO_G_ACID, PPB_10, {11, 21, 80, 6});
+    add_sample(table, AMINO_G_ACID, PPB_100, {tracer_c_lamp_a, 24, 700, 7});
+}
+
 }  // namespace
 
 TEST_F(Calibration_calc, EmptyTableFailsEveryRule)
@@ -118,20 +134,35 @@ TEST_F(Calibration_calc, TracerResponsesAreRaisedAboveTheirFloors)
 
 TEST_F(Calibration_calc, TracerCSampleWithLowestLampADeltaFailsRule23Only)
 {
-    add_sample(&table, WATER, NTU_0, {10, 20, 30, 5});
-    add_sample(&table, WATER, NTU_1, {12, 22, 33, 15});
-    add_sample(&table, WATER, NTU_10, {20, 30, 40, 100});
-    add_sample(&table, WATER, NTU_100, {100, 110, 120, 1000});
-    add_sample(&table, URANINE, PPB_10, {60, 21, 31, 6});
-    add_sample(&table, URANINE, PPB_100, {500, 25, 35, 7});
-    add_sample(&table, SULFORHODAMINE_B, PPB_10, {11, 70, 32, 6});
-    add_sample(&table, SULFORHODAMINE_B, PPB_100, {15, 620, 36, 7});
-    add_sample(&table, AMINO_G_ACID, PPB_10, {11, 21, 80, 6});
-    add_sample(&table, AMINO_G_ACID, PPB_100, {9.5f, 24, 700, 7});
+    fill_checked_table(&table, 40, 1000, 9.5f);
     calc.compute(&table);
 
     EXPECT_EQ(calc.check_validity(), 0x40000);
     EXPECT_EQ(logged, std::vector<std::string>{"error : TC_100_LA  <= eau_LA     9.500000<=9.500000"});
+}
+
+// Two rules share the code 0x400: the log line tells which one failed.
+TEST_F(Calibration_calc, BothRulesOfCode0x400LogTheirOwnLine)
+{
+    struct Tcase {
+        float lamp_c_10_ntu;
+        float lamp_t_100_ntu;
+        const char* line;
+    };
+    const Tcase cases[] = {
+        {32, 1000, "error : NTU_LC[10 NTU]  <= NTU_LC[1 NTU]   32.000000<=33.000000"},
+        {40, 50, "error : NTU_LT[100 NTU] <= NTU_LT[10 NTU]  50.000000<=100.000000"},
+    };
+    for (const Tcase& c : cases) {
+        SCOPED_TRACE(c.line);
+        sample_table valid;
+        fill_checked_table(&valid, c.lamp_c_10_ntu, c.lamp_t_100_ntu, 11);
+        Tlumo_calibration_calc checked;
+        checked.compute(&valid);
+        logged.clear();
+        EXPECT_EQ(checked.check_validity(), 0x400);
+        EXPECT_EQ(logged, std::vector<std::string>{c.line});
+    }
 }
 
 TEST_F(Calibration_calc, KnownTableGivesTheCheckedInLegacyText)

@@ -3,6 +3,7 @@
 
 #include "calibration/Sample_table.h"
 #include "events/Lib_cpp.h"
+#include "view/Codes.h"
 
 // A sample of one liquid with the given deltas (A, B, C, T); each lamp off
 // at 1000 mV so that on = off + delta.
@@ -26,8 +27,12 @@ inline void add_sample(sample_table* table, int tracer, int concentration, std::
         delete sample;
 }
 
-enum { WATER = 1, URANINE = 2, EOSINE = 3, SULFORHODAMINE_B = 4, AMINO_G_ACID = 5, NAPHTIONATE = 6 };
-enum { NTU_0 = 1, NTU_1 = 2, NTU_10 = 3, NTU_100 = 4, PPB_10 = 5, PPB_100 = 6 };
+// Short names of the instrument codes.
+constexpr int WATER = TRACER_WATER, URANINE = TRACER_URANINE, EOSINE = TRACER_EOSINE,
+              SULFORHODAMINE_B = TRACER_SULFORHODAMINE_B, AMINO_G_ACID = TRACER_AMINO_G_ACID,
+              NAPHTIONATE = TRACER_NAPHTIONATE;
+constexpr int NTU_0 = CONCENTRATION_0_NTU, NTU_1 = CONCENTRATION_1_NTU, NTU_10 = CONCENTRATION_10_NTU,
+              NTU_100 = CONCENTRATION_100_NTU, PPB_10 = CONCENTRATION_10_PPB, PPB_100 = CONCENTRATION_100_PPB;
 
 // The table behind the checked-in legacy text: every constant hand-computed.
 // Water minimum A 9.5 (a tracer C sample), B 20, C 30, T 5; lamp B's 1 NTU

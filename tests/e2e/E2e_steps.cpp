@@ -20,10 +20,6 @@
 
 namespace {
 
-// Concentration codes of the choice box.
-enum { CONCENTRATION_0_NTU = 1, CONCENTRATION_1_NTU, CONCENTRATION_10_NTU, CONCENTRATION_100_NTU,
-       CONCENTRATION_10_PPB, CONCENTRATION_100_PPB };
-
 void choose_code(QComboBox* box, int code)
 {
     const int index = box->findData(code);

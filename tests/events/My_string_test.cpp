@@ -47,6 +47,33 @@ TEST(My_string, AppendingItselfIsSafe)
     EXPECT_EQ(s.length(), 3u * 255);
 }
 
+// Each escaping conversion given the string's own text gives what it gives
+// for a copy of that text, also when the result outgrows the buffer.
+TEST(My_string, EscapingItsOwnTextIsSafe)
+{
+    using Tappend = void (*)(Tmy_string*, const char*, unsigned);
+    const std::pair<const char*, Tappend> cases[] = {
+        {"%a", [](Tmy_string* s, const char* text, unsigned) { s->appendFormat("%a", text); }},
+        {"%m", [](Tmy_string* s, const char* text, unsigned) { s->appendFormat("%m", text); }},
+        {"%r", [](Tmy_string* s, const char* text, unsigned) { s->appendFormat("%r", text); }},
+        {"escaped", [](Tmy_string* s, const char* text, unsigned n) { s->appendEscaped(text, n, 1); }},
+        {"unescaped", [](Tmy_string* s, const char* text, unsigned n) { s->appendUnescaped(text, n); }},
+    };
+    const std::string seed = std::string(100, '"') + "\\41\\42<&'" + std::string(100, '\\');
+    for (const auto& [name, append] : cases) {
+        SCOPED_TRACE(name);
+        Tmy_string expected;
+        expected.assign(seed.c_str());
+        append(&expected, seed.c_str(), unsigned(seed.size()));
+
+        Tmy_string self;
+        self.assign(seed.c_str());
+        append(&self, self.c_str(), self.length());
+        EXPECT_EQ(text_of(self), text_of(expected));
+        EXPECT_GT(self.length(), seed.size());
+    }
+}
+
 TEST(My_string, NullInputsChangeNothing)
 {
     Tmy_string s;

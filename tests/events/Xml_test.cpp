@@ -80,14 +80,19 @@ TEST_F(Xml_file_test, FailedLoadsGiveNoRoot)
 {
     std::string broken = write("broken.xml", "<CALIBRATION><SAMPLE></CALIBRATION>");
     std::string good = write("good.xml", "<ROOT/>");
-    myXMLdocument document;
-    ASSERT_NE(document.load(good.c_str()), nullptr);
+    std::string other = write("other.xml", "<!-- another file -->\n<OTHER/>");
+    myXMLdocument document("CONSTRUCTED");
+    EXPECT_TRUE(myXMLdocument::is_named(document.load(good.c_str()), "ROOT"));
     EXPECT_EQ(document.load(broken.c_str()), nullptr);
     EXPECT_EQ(document.root_element(), nullptr);
     EXPECT_EQ(document.load((directory + "/missing.xml").c_str()), nullptr);
     EXPECT_EQ(document.load(nullptr), nullptr);
     EXPECT_EQ(document.load(directory.c_str()), nullptr);
-    EXPECT_NE(document.load(good.c_str()), nullptr);
+    // Each load gives the root of the file just read, none of an earlier one.
+    TiXmlElement* root = document.load(other.c_str());
+    EXPECT_TRUE(myXMLdocument::is_named(root, "OTHER"));
+    EXPECT_EQ(myXMLdocument::next_sibling_element(root), nullptr);
+    EXPECT_TRUE(myXMLdocument::is_named(document.load(good.c_str()), "ROOT"));
 }
 
 TEST(Xml_document, NullTolerantAndNamedRoot)

@@ -70,6 +70,19 @@ TEST_F(Serial_resource_pty, MissingDeviceFailsSilentlyThenAValidOpenWorks) {
     EXPECT_TRUE(Log_capture::lines().empty());
 }
 
+// Parity 1 is odd, 2 even, anything else none. A pseudo-terminal keeps the
+// odd flag but drops parity enabling, so only odd against the others shows.
+TEST_F(Serial_resource_pty, OddParityReachesTheLineSettings) {
+    for (const auto& [parity, odd] : {std::pair{1, true}, std::pair{2, false}, std::pair{0, false}, std::pair{3, false}}) {
+        SCOPED_TRACE(parity);
+        ASSERT_EQ(serial.open(pty.slave_path.c_str(), 9600, parity, 8, false, 0, 1), 0u);
+        termios line;
+        ASSERT_EQ(tcgetattr(pty.master, &line), 0);
+        EXPECT_EQ((line.c_cflag & PARODD) != 0, odd);
+        serial.close();
+    }
+}
+
 TEST_F(Serial_resource_pty, OneByteForEachReadUntilRearmed) {
     ASSERT_EQ(open_pty(), 0u);
     ASSERT_TRUE(wait_for("CONNECTED"));

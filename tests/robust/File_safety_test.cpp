@@ -1,9 +1,13 @@
 // Every file the program writes, written where it cannot be: into a missing
 // folder, a read-only folder and a full disk. The failure is reported and a
-// file of the same name that was there stays whole.
+// file of the same name that was there stays whole. Where it can be written,
+// the file keeps what the user gave it: its links, its permissions.
 #include <gtest/gtest.h>
+#include <linux/capability.h>
 #include <ostream>
 #include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -26,6 +30,34 @@ std::string read_file(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
+
+struct stat status_of(const std::string& path) {
+    struct stat status{};
+    EXPECT_EQ(lstat(path.c_str(), &status), 0) << path;
+    return status;
+}
+
+mode_t permissions_of(const std::string& path) { return status_of(path).st_mode & 07777; }
+
+// While it lives, this thread is held to the permission bits even when it
+// runs as root (whom they do not stop): the view of an ordinary user.
+class Tpermission_bits_apply {
+public:
+    Tpermission_bits_apply() {
+        if (syscall(SYS_capget, &header, saved) != 0) return;
+        __user_cap_data_struct reduced[2] = {saved[0], saved[1]};
+        reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        held = syscall(SYS_capset, &header, reduced) == 0;
+    }
+    ~Tpermission_bits_apply() {
+        if (held) syscall(SYS_capset, &header, saved);
+    }
+    bool held = false;
+
+private:
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct saved[2]{};
+};
 
 // One of the program's writers: writes `name` in `folder`; true when it
 // reported success.
@@ -137,12 +169,84 @@ TEST_P(File_safety, ReadOnlyFolderKeepsTheOldFile) {
         EXPECT_EQ(read_file(mount_point + "/" + GetParam().file), OLD_CONTENT);
         return;
     }
+    // A writable file there would be rewritten in place (below); this one is
+    // read-only as well.
     std::filesystem::create_directory(folder);
-    std::ofstream(folder + "/" + GetParam().file, std::ios::binary) << OLD_CONTENT;
+    const std::string old_path = folder + "/" + GetParam().file;
+    std::ofstream(old_path, std::ios::binary) << OLD_CONTENT;
+    chmod(old_path.c_str(), 0444);
     std::filesystem::permissions(folder, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
     EXPECT_FALSE(GetParam().write(folder));
-    EXPECT_EQ(read_file(folder + "/" + GetParam().file), OLD_CONTENT);
+    EXPECT_EQ(read_file(old_path), OLD_CONTENT);
     std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
+}
+
+TEST_P(File_safety, LinkKeptAndItsTargetReplaced) {
+    // work/<file> -> hop -> ../data/<file>
+    const std::string work = dir.file("work");
+    const std::string target = dir.file("data/" + std::string(GetParam().file));
+    std::filesystem::create_directories(work);
+    std::filesystem::create_directory(dir.file("data"));
+    dir.write("data/" + std::string(GetParam().file), OLD_CONTENT);
+    std::filesystem::create_symlink("hop", work + "/" + GetParam().file);
+    std::filesystem::create_symlink("../data/" + std::string(GetParam().file), work + "/hop");
+
+    ASSERT_TRUE(GetParam().write(work));
+    EXPECT_TRUE(std::filesystem::is_symlink(work + "/" + GetParam().file));
+    EXPECT_TRUE(std::filesystem::is_symlink(work + "/hop"));
+    EXPECT_NE(read_file(target), OLD_CONTENT);
+    EXPECT_FALSE(read_file(target).empty());
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(work), {}), 2);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.file("data")), {}), 1);
+}
+
+TEST_P(File_safety, ReadOnlyFileRefusedAndUnchanged) {
+    // Refused also when this runs as root: a file that grants writing to
+    // nobody is read-only for every user.
+    const std::string old_path = dir.file(GetParam().file);
+    dir.write(GetParam().file, OLD_CONTENT);
+    chmod(old_path.c_str(), 0444);
+    EXPECT_FALSE(GetParam().write(dir.path));
+    EXPECT_EQ(read_file(old_path), OLD_CONTENT);
+    EXPECT_EQ(permissions_of(old_path), 0444u);
+}
+
+TEST_P(File_safety, PermissionsKept) {
+    const std::string old_path = dir.file(GetParam().file);
+    for (const mode_t mode : {0600u, 0640u, 0664u}) {
+        dir.write(GetParam().file, OLD_CONTENT);
+        chmod(old_path.c_str(), mode);
+        ASSERT_TRUE(GetParam().write(dir.path));
+        EXPECT_NE(read_file(old_path), OLD_CONTENT);
+        EXPECT_EQ(permissions_of(old_path), mode);
+    }
+    // A new file gets what the user's umask gives any new file.
+    const mode_t mask = umask(027);
+    std::filesystem::remove(old_path);
+    const bool written = GetParam().write(dir.path);
+    umask(mask);
+    ASSERT_TRUE(written);
+    EXPECT_EQ(permissions_of(old_path), 0640u);
+}
+
+TEST_P(File_safety, WritableFileInReadOnlyFolderRewrittenInPlace) {
+    const std::string folder = dir.file("closed");
+    const std::string old_path = folder + "/" + GetParam().file;
+    std::filesystem::create_directory(folder);
+    std::ofstream(old_path, std::ios::binary) << OLD_CONTENT;
+    const ino_t inode = status_of(old_path).st_ino;
+    chmod(folder.c_str(), 0555);
+    bool written = false;
+    {
+        Tpermission_bits_apply ordinary_user;
+        if (!ordinary_user.held && geteuid() == 0) GTEST_SKIP() << "cannot give up root's permissions here";
+        written = GetParam().write(folder);
+    }
+    chmod(folder.c_str(), 0755);
+    ASSERT_TRUE(written);
+    EXPECT_NE(read_file(old_path), OLD_CONTENT);
+    EXPECT_FALSE(read_file(old_path).empty());
+    EXPECT_EQ(status_of(old_path).st_ino, inode);
 }
 
 TEST_P(File_safety, FullDiskKeepsTheOldFile) {
@@ -164,6 +268,17 @@ TEST_P(File_safety, FullDiskKeepsTheOldFile) {
         const std::string name = entry.path().filename().string();
         EXPECT_TRUE(name == GetParam().file || name == "filler") << "left behind: " << name;
     }
+}
+
+// The temporary file beside it needs a name of its own, which must fit too.
+TEST(File_safety_names, NameAtTheFileSystemsLimitIsWritten) {
+    Ttemp_dir dir;
+    Log_capture log;
+    const std::string path = dir.file(std::string(251, 'n') + ".csv");
+    filled_view_master().table_save(path.c_str());
+    EXPECT_FALSE(reported_unable(path));
+    EXPECT_FALSE(read_file(path).empty());
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path), {}), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Writers, File_safety, ::testing::ValuesIn(writers()),

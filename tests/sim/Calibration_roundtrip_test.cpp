@@ -18,9 +18,6 @@ using namespace sim_wire;
 
 namespace {
 
-enum { CONCENTRATION_0_NTU = 1, CONCENTRATION_1_NTU, CONCENTRATION_10_NTU, CONCENTRATION_100_NTU,
-       CONCENTRATION_10_PPB, CONCENTRATION_100_PPB };
-
 struct Tconfiguration {
     int code;  // 1 "I,II,III", 2 "I,II,V"
     int tracers[3];

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
 #include <cmath>
 #include <limits>
@@ -160,6 +161,25 @@ TEST_F(Convert, LampTAtOrBelowWaterGivesTheTurbidityFloor)
         // At most 10^-2 / 2 mV of interference: lamp A reads its 50 mV net.
         EXPECT_NEAR(record.ppb[0], 50, 0.01) << t;
     }
+}
+
+// Exactly at its water signal lamp T has a net signal of 0, whose logarithm
+// stands in as -20 (not the -2 of a signal below water): the turbidity
+// interference all but vanishes and lamp A keeps its whole net signal.
+TEST_F(Convert, LampTExactlyAtWaterTakesMinusTwentyAsItsLogarithm)
+{
+    load();
+    const bool only_a[3] = {true, false, false};
+    const double net[3] = {50, 0, 0};
+    const double a[3] = {WATER[0] + 50, 0, 0};
+    const conversion_record without_t = run(only_a, net);
+    const conversion_record at_water = run(only_a, a, true, WATER[3]);
+    const conversion_record below_water = run(only_a, a, true, WATER[3] - 1);
+
+    EXPECT_DOUBLE_EQ(at_water.ppb[0], without_t.ppb[0]);
+    EXPECT_LT(below_water.ppb[0], at_water.ppb[0] - 1e-4);
+    const double curve = std::pow(10, constants.c0 - 20 * constants.c1 + 400 * constants.c2);
+    EXPECT_EQ(at_water.ntu, std::max(curve, 0.1));
 }
 
 TEST_F(Convert, TracerBelowWaterAndTurbidityGivesTheFloor)
