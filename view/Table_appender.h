@@ -29,8 +29,8 @@ public:
     bool append_row(const Tmeasure_row& row, std::string* error);
     // Hands the row's line to the system: it survives a crash of the
     // program. A row that cannot be written whole is cut off again, so that
-    // the file ends with a complete row; when even that fails, the appender
-    // closes.
+    // the file ends with a complete row; when even that fails, no further
+    // row is written.
     bool write_row(const Tmeasure_row& row, std::string* error);
     // Waits until every row written is on the disk: it survives a power
     // failure. May run on another thread than write_row, never beside open,
@@ -47,5 +47,7 @@ private:
     Tappend_file file;
     unsigned rows_in_file = 0;
     uint64_t length = 0;
+    // The file ends with part of a row that could not be cut off.
+    bool damaged = false;
     std::string line;
 };
