@@ -44,7 +44,7 @@ std::string the_journal(const std::string& folder)
 
 // A run on the dye's arrival that takes rows and is killed with SIGKILL
 // while it runs; returns the rows it had.
-int run_and_kill()
+int run_and_kill(const std::string& journals)
 {
     int ready[2];
     if (pipe(ready) != 0) return -1;
@@ -52,6 +52,7 @@ int run_and_kill()
     if (child == 0) {
         close(ready[0]);
         Te2e_program program;
+        setenv("LUMO2_JOURNAL_DIR", journals.c_str(), 1);
         Tbreakthrough arrival;
         arrival.transit_s = 2;
         program.sim.set_scenario(arrival);
@@ -111,14 +112,14 @@ private:
 TEST(Journal_e2e, KilledRunIsReportedAndEveryRowComesBack)
 {
     Ttemp_dir journals;
-    setenv("LUMO2_JOURNAL_DIR", journals.path.c_str(), 1);
-    const int rows = run_and_kill();
+    const int rows = run_and_kill(journals.path);
     ASSERT_EQ(rows, ROWS_BEFORE_THE_KILL);
     const std::string journal = the_journal(journals.path);
     ASSERT_FALSE(journal.empty());
     const std::string written = read_file(journal);
 
     Te2e_program program;
+    setenv("LUMO2_JOURNAL_DIR", journals.path.c_str(), 1);
     program.write_autoconnect_settings();
     Tstderr_capture errors(program.work.file("stderr.txt"));
     const std::string report =
@@ -153,8 +154,8 @@ TEST(Journal_e2e, KilledRunIsReportedAndEveryRowComesBack)
 
     // Closed at exit: the next start reports nothing.
     Te2e_program again;
+    setenv("LUMO2_JOURNAL_DIR", journals.path.c_str(), 1);
     again.run([] { EXPECT_EQ(count_lines_starting("Fframe", "Memo0", "Journal not closed"), 0); });
-    unsetenv("LUMO2_JOURNAL_DIR");
 }
 
 }  // namespace
