@@ -13,9 +13,10 @@ public:
     // Creates the file with the header line when it is missing or empty, or
     // continues a saved table, dropping a last line cut off mid-row (no
     // CR LF at its end) before anything is appended. Any other file is
-    // refused: false, with the reason in *error. The rows found are added to
-    // *rows when asked for.
-    bool open(const char* path, std::string* error, std::vector<Tmeasure_row>* rows = nullptr);
+    // refused: false, with the reason in *error.
+    bool open(const char* path, std::string* error) { return open(path, error, nullptr); }
+    // The same, adding the rows found to *rows.
+    bool open(const char* path, std::string* error, std::vector<Tmeasure_row>* rows);
     // Creates a new file holding the header line; *exists when the name is
     // already taken.
     bool create(const char* path, bool* exists, std::string* error);
