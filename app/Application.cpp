@@ -96,10 +96,23 @@ void show_requested(const Twindows& windows, const std::string& name)
     else if (name == "settings") display_set(DSP_PANEL, "SETTINGS");
 }
 
+// Journals go into the user's folder from now on; those a crash left open
+// are reported once, in the main window's log and on standard error.
+void start_journal()
+{
+    const std::string folder = Tmeasure_journal::default_folder();
+    if (folder.empty()) log_printf("ERROR : no folder for the journal: neither LUMO2_JOURNAL_DIR nor HOME is set");
+    for (const std::string& report : the_app()->view_master.journal.start(folder)) {
+        log_printf("%s", report.c_str());
+        std::fprintf(stderr, "%s\n", report.c_str());
+    }
+}
+
 void on_start(const Twindows& windows, const Tapp_options& options, Tsimulated_instrument* simulated)
 {
     log_reset();
     dispatch_command(CMD_MODE_MAIN);
+    start_journal();
     if (simulated) simulated->start(the_app());
     else the_app()->common.start();
     if (options.observer) options.observer("started");
@@ -139,6 +152,8 @@ void shut_down(Twindows* windows, const Tapp_options& options)
     for (QWidget* window : std::initializer_list<QWidget*>{windows->main.get(), windows->cal.get(),
                                                            windows->view.get(), windows->settings.get()})
         window->hide();
+    the_app()->view_master.journal.close();
+    the_app()->view_master.journal.wait_synced();
     sleep_ms(options.exit_pause_ms);
     the_app()->settings.save();
 }

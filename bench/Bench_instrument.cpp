@@ -23,6 +23,8 @@ bool Tbench_instrument::open(Tzeta_simulator::Tobserver observer, std::string* e
     }
     dir = pattern;
     setenv("LUMO2_PORT_DIR", (dir + "/ports").c_str(), 1);
+    // The program's journals stay in the scratch directory.
+    setenv("LUMO2_JOURNAL_DIR", (dir + "/journal").c_str(), 1);
     sim.set_delay_ms(0);
     sim.set_noise(0.0, 1);
     if (observer) sim.set_observer(std::move(observer));

@@ -16,6 +16,8 @@ public:
 
     // Opens an existing file, or a new empty one, for writing at its end.
     bool open(const char* path, std::string* error);
+    // Opens a file only when it exists, as open does.
+    bool open_existing(const char* path, std::string* error);
     // Opens a new empty file; *exists tells a name already taken apart from
     // other failures.
     bool create(const char* path, bool* exists, std::string* error);

@@ -40,8 +40,16 @@ bool Tappend_file::open(const char* path, std::string* error)
 {
     bool exists = false;
     if (create(path, &exists, error)) return true;
-    if (!exists) return false;
+    return exists && open_existing(path, error);
+}
+
+bool Tappend_file::open_existing(const char* path, std::string* error)
+{
     close();
+    if (!path || !*path) {
+        errno = ENOENT;
+        return failed(error);
+    }
     const int fd = ::open(path, O_RDWR | O_APPEND | O_CLOEXEC);
     if (fd < 0) return failed(error);
     // A device or a pipe would be read without end.

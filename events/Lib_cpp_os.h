@@ -1,6 +1,8 @@
 #pragma once
 #include <cstddef>
 
+#include <string>
+
 class Tmy_string;
 
 // The process's current directory (at most 511 characters).
@@ -15,3 +17,10 @@ void sleep_ms(unsigned milliseconds);
 // is writable, the file is rewritten in place. False when nothing or not all
 // of it could be written.
 bool write_file_replacing(const char* path, const char* bytes, size_t length);
+
+// The user's folder for programs' data: $XDG_DATA_HOME, else
+// ~/.local/share, on Windows %LOCALAPPDATA%. Empty when none is known.
+std::string user_data_directory();
+// Creates the folder and its missing parents. False with the system's
+// reason in *error.
+bool make_directories(const std::string& path, std::string* error);

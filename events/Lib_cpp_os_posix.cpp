@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <thread>
 
@@ -170,4 +172,28 @@ bool write_file_replacing(const char* path, const char* bytes, size_t length)
     }
     if (!writable_in_place(target, old)) return false;
     return replace_through_temporary(target, &old, bytes, length);
+}
+
+std::string user_data_directory()
+{
+    const char* data = std::getenv("XDG_DATA_HOME");
+    // A relative value is invalid and ignored.
+    if (data && data[0] == '/') return data;
+    const char* home = std::getenv("HOME");
+    if (home && *home) return std::string(home) + "/.local/share";
+    return {};
+}
+
+bool make_directories(const std::string& path, std::string* error)
+{
+    auto failed = [error](int code) {
+        if (error) *error = std::strerror(code);
+        return false;
+    };
+    for (size_t end = path.find('/', 1); end != std::string::npos; end = path.find('/', end + 1))
+        if (::mkdir(path.substr(0, end).c_str(), 0777) != 0 && errno != EEXIST) return failed(errno);
+    if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) return failed(errno);
+    struct stat status;
+    if (::stat(path.c_str(), &status) != 0) return failed(errno);
+    return S_ISDIR(status.st_mode) || failed(ENOTDIR);
 }

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "events/Sequence.h"
+#include "view/Measure_journal.h"
 #include "view/Measure_table.h"
 #include "view/Vorn_lumo.h"
 
@@ -44,6 +45,8 @@ public:
 
     Tvorn_lumo constants;
     Tmeasure_table table;
+    // Every row of the table on disk as it arrives; off until started.
+    Tmeasure_journal journal{&table};
 
 private:
     unsigned char running = 0;

@@ -106,6 +106,12 @@ void Tmeasure_table::table_clear() {
     for (Tmeasure_table_listener* listener : listeners) listener->table_cleared();
 }
 
+void Tmeasure_table::table_load(std::vector<Tmeasure_row> loaded) {
+    for (Tmeasure_table_listener* listener : listeners) listener->table_about_to_clear();
+    rows = std::move(loaded);
+    for (Tmeasure_table_listener* listener : listeners) listener->table_cleared();
+}
+
 void Tmeasure_table::table_add(const Tlumo_measure* record) {
     if (!record) return;
     Tmeasure_row row;

@@ -17,6 +17,9 @@ struct Tmeasure_row {
 };
 
 // Told about changes, so that a grid showing the table can follow it.
+// table_about_to_clear and table_cleared frame a change of every row: a
+// clear, or rows loaded in place of the table's (table_load); a listener
+// reads the table again after table_cleared.
 class Tmeasure_table_listener {
 public:
     virtual ~Tmeasure_table_listener() = default;
@@ -37,6 +40,8 @@ public:
     // The header row alone.
     void table_clear();
     void table_add(const Tlumo_measure* record);
+    // The rows in place of the table's, as a clear and a load.
+    void table_load(std::vector<Tmeasure_row> loaded);
     // The saved form: the header line, then every row; each cell followed
     // by ";" and each line by CR LF.
     void table_text(std::string* out) const;

@@ -51,5 +51,5 @@ void Tmeasure_table_model::table_about_to_clear() { beginResetModel(); }
 
 void Tmeasure_table_model::table_cleared() {
     endResetModel();
-    emit header_fixed_changed(false);
+    emit header_fixed_changed(table->header_fixed());
 }

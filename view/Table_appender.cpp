@@ -32,6 +32,7 @@ bool Ttable_appender::open(const char* path, std::string* error, std::vector<Tme
 {
     rows_in_file = 0;
     length = 0;
+    damaged = false;
     std::string content;
     if (!file.open(path, error) || !file.read_all(&content, error)) {
         close();
@@ -55,6 +56,7 @@ bool Ttable_appender::create(const char* path, bool* exists, std::string* error)
 {
     rows_in_file = 0;
     length = 0;
+    damaged = false;
     const std::string header = header_text();
     if (!file.create(path, exists, error)) return false;
     if (!file.write_all(header.data(), header.size(), error)) {
@@ -105,10 +107,14 @@ bool Ttable_appender::append_row(const Tmeasure_row& row, std::string* error)
 
 bool Ttable_appender::write_row(const Tmeasure_row& row, std::string* error)
 {
+    if (damaged) {
+        if (error) *error = "the file ends with part of a row that could not be removed";
+        return false;
+    }
     line.clear();
     Tmeasure_table::row_text(row, &line);
     if (!file.write_all(line.data(), line.size(), error)) {
-        if (!file.truncate(length, nullptr)) close();
+        damaged = !file.truncate(length, nullptr);
         return false;
     }
     length += line.size();

@@ -13,9 +13,10 @@ public:
     // Creates the file with the header line when it is missing or empty, or
     // continues a saved table, dropping a last line cut off mid-row (no
     // CR LF at its end) before anything is appended. Any other file is
-    // refused: false, with the reason in *error. The rows found are added to
-    // *rows when asked for.
-    bool open(const char* path, std::string* error, std::vector<Tmeasure_row>* rows = nullptr);
+    // refused: false, with the reason in *error.
+    bool open(const char* path, std::string* error) { return open(path, error, nullptr); }
+    // The same, adding the rows found to *rows.
+    bool open(const char* path, std::string* error, std::vector<Tmeasure_row>* rows);
     // Creates a new file holding the header line; *exists when the name is
     // already taken.
     bool create(const char* path, bool* exists, std::string* error);
@@ -29,8 +30,8 @@ public:
     bool append_row(const Tmeasure_row& row, std::string* error);
     // Hands the row's line to the system: it survives a crash of the
     // program. A row that cannot be written whole is cut off again, so that
-    // the file ends with a complete row; when even that fails, the appender
-    // closes.
+    // the file ends with a complete row; when even that fails, no further
+    // row is written.
     bool write_row(const Tmeasure_row& row, std::string* error);
     // Waits until every row written is on the disk: it survives a power
     // failure. May run on another thread than write_row, never beside open,
@@ -47,5 +48,7 @@ private:
     Tappend_file file;
     unsigned rows_in_file = 0;
     uint64_t length = 0;
+    // The file ends with part of a row that could not be cut off.
+    bool damaged = false;
     std::string line;
 };

@@ -78,6 +78,7 @@ TFlumo_view::TFlumo_view(QWidget* parent) : QMainWindow(parent)
     save1 = add_item(file, "save1", "save");
     file->addSeparator();
     clear1 = add_item(file, "clear1", "clear");
+    add_journal_item(file);
 
     OpenDialog1 = open_dialog(this, "OpenDialog1");
     SaveDialog1 = save_dialog(this, "SaveDialog1", {"CSV (*.csv)", "all (*.*)"}, "csv");
@@ -118,6 +119,25 @@ void TFlumo_view::save_table()
     if (SaveDialog1->exec() != QDialog::Accepted || SaveDialog1->selectedFiles().isEmpty() || !the_app()) return;
     QByteArray path = QFile::encodeName(SaveDialog1->selectedFiles().first());
     the_app()->view_master.table_save(path.constData());
+}
+
+// A journal left by a run that ended early is continued: its rows come
+// back into the table and new rows go on into the same file.
+void TFlumo_view::add_journal_item(QMenu* file)
+{
+    file->addSeparator();
+    openjournal1 = add_item(file, "openjournal1", "Open journal...");
+    JournalDialog1 = open_dialog(this, "JournalDialog1", {"CSV (*.csv)", "all (*.*)"}, "csv");
+    connect(openjournal1, &QAction::triggered, this, &TFlumo_view::open_journal);
+}
+
+void TFlumo_view::open_journal()
+{
+    if (!the_app()) return;
+    JournalDialog1->setDirectory(QFile::decodeName(the_app()->view_master.journal.folder().c_str()));
+    if (JournalDialog1->exec() != QDialog::Accepted || JournalDialog1->selectedFiles().isEmpty()) return;
+    QByteArray path = QFile::encodeName(JournalDialog1->selectedFiles().first());
+    the_app()->view_master.journal.reopen(path.constData());
 }
 
 void TFlumo_view::showEvent(QShowEvent* event)

@@ -5,6 +5,7 @@ class QAction;
 class QCheckBox;
 class QFileDialog;
 class QFrame;
+class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QSplitter;
@@ -34,8 +35,10 @@ public:
     QPlainTextEdit* Memo1;
     QAction* save1;
     QAction* clear1;
+    QAction* openjournal1;
     QFileDialog* OpenDialog1;
     QFileDialog* SaveDialog1;
+    QFileDialog* JournalDialog1;
 
     static constexpr int TABLE_COLUMNS = 12;
 
@@ -47,6 +50,8 @@ private:
     void bind_table();
     void load_calibration();
     void save_table();
+    void add_journal_item(QMenu* file);
+    void open_journal();
 
     Tmeasure_table_model* table_model = nullptr;
 };

@@ -19,6 +19,8 @@
 Te2e_program::Te2e_program()
 {
     setenv("LUMO2_PORT_DIR", ports.path.c_str(), 1);
+    // Each run keeps its journals to itself unless a test chooses a folder.
+    setenv("LUMO2_JOURNAL_DIR", work.file("journal").c_str(), 1);
     sim.set_delay_ms(0);
     sim.set_noise(0, 1);
     sim.set_observer([this](unsigned char, const std::string& wire) {

@@ -4,10 +4,12 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QMenu>
 #include <QPushButton>
 #include <QTableView>
 #include <QTimer>
 
+#include <fstream>
 #include <functional>
 #include <string>
 
@@ -133,6 +135,46 @@ TEST_F(View_window, GridShowsTheHeaderRowThenTheMeasurements)
     EXPECT_EQ(model->rowCount(), 1);
     EXPECT_EQ(model->index(0, 0).data().toString(), "Timestamp");
     EXPECT_TRUE(view->StringGrid1->horizontalHeader()->isHidden());
+}
+
+// "Open journal..." comes last in the File menu, opens in the journal
+// folder and puts the journal's rows into the grid.
+TEST_F(View_window, OpenedJournalFillsTheGridAndGoesOn)
+{
+    QMenu* file = view->findChild<QMenu*>("File1");
+    ASSERT_NE(file, nullptr);
+    const QList<QAction*> items = file->actions();
+    ASSERT_EQ(items.size(), 5);
+    EXPECT_TRUE(items[3]->isSeparator());
+    EXPECT_EQ(items[4], view->openjournal1);
+    EXPECT_EQ(view->openjournal1->objectName(), "openjournal1");
+    EXPECT_EQ(view->openjournal1->text(), "Open journal...");
+
+    app.view_master.journal.start(dir.path);
+    add_measurement(1.5f);
+    add_measurement(2.5f);
+    const std::string journal = app.view_master.journal.current_path();
+    view->clear1->trigger();
+    QString opened_in;
+    with_dialog(
+        view->JournalDialog1,
+        [this, journal, &opened_in] {
+            opened_in = view->JournalDialog1->directory().absolutePath();
+            view->JournalDialog1->selectFile(QString::fromStdString(journal));
+            static_cast<QDialog*>(view->JournalDialog1)->accept();
+        },
+        [this] { view->openjournal1->trigger(); });
+    EXPECT_EQ(opened_in.toStdString(), dir.path);
+    QAbstractItemModel* model = view->StringGrid1->model();
+    EXPECT_EQ(model->rowCount(), 2);
+    EXPECT_EQ(model->index(1, 3).data().toString(), "2.500");
+    EXPECT_FALSE(view->StringGrid1->horizontalHeader()->isHidden());
+    add_measurement(3.5f);
+    std::string text;
+    app.view_master.table.table_text(&text);
+    EXPECT_EQ(app.view_master.journal.current_path(), journal);
+    std::ifstream in(journal, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), text);
 }
 
 TEST_F(View_window, ClosingStopsAcquisitionAndShowsTheMainWindow)

@@ -1,0 +1,169 @@
+// The journal through the whole program: a run on a breakthrough curve is
+// killed outright; the next run reports its journal and "Open journal..."
+// brings every row back into the table.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QAction>
+#include <QFileDialog>
+#include <QPushButton>
+#include <QTimer>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "app/Lumo2_app.h"
+#include "app/Ui_port.h"
+#include "e2e/E2e_steps.h"
+#include "sim/Breakthrough.h"
+
+using namespace e2e;
+
+namespace {
+
+constexpr int ROWS_BEFORE_THE_KILL = 6;
+
+std::string read_file(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The one journal the killed run wrote.
+std::string the_journal(const std::string& folder)
+{
+    std::string found;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        if (entry.path().extension() == ".csv") found = entry.path().string();
+    return found;
+}
+
+// A run on the dye's arrival that takes rows and is killed with SIGKILL
+// while it runs; returns the rows it had.
+int run_and_kill(const std::string& journals)
+{
+    int ready[2];
+    if (pipe(ready) != 0) return -1;
+    const pid_t child = fork();
+    if (child == 0) {
+        close(ready[0]);
+        Te2e_program program;
+        setenv("LUMO2_JOURNAL_DIR", journals.c_str(), 1);
+        Tbreakthrough arrival;
+        arrival.transit_s = 2;
+        program.sim.set_scenario(arrival);
+        program.write_autoconnect_settings();
+        program.run([&] {
+            if (!wait_until([] { return indicators_are(RGB_GREEN); })) std::_Exit(1);
+            control<QPushButton>("Fframe", "Button1")->click();
+            for (int row = 0; row < ROWS_BEFORE_THE_KILL; ++row) fresh_view_row();
+            const char rows = static_cast<char>(the_app()->view_master.table.data_rows());
+            [[maybe_unused]] ssize_t written = write(ready[1], &rows, 1);
+            for (;;) settle(1000);
+        });
+        std::_Exit(1);
+    }
+    close(ready[1]);
+    char rows = -1;
+    const bool told = read(ready[0], &rows, 1) == 1;
+    close(ready[0]);
+    if (child > 0) {
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+    }
+    return told ? rows : -1;
+}
+
+// Standard error of this process, kept in a file while alive.
+class Tstderr_capture {
+public:
+    explicit Tstderr_capture(std::string path) : path(std::move(path))
+    {
+        std::fflush(stderr);
+        saved = dup(2);
+        std::FILE* file = std::fopen(this->path.c_str(), "w");
+        dup2(fileno(file), 2);
+        std::fclose(file);
+    }
+    ~Tstderr_capture() { restore(); }
+    std::string text()
+    {
+        restore();
+        return read_file(path);
+    }
+
+private:
+    void restore()
+    {
+        if (saved < 0) return;
+        std::fflush(stderr);
+        dup2(saved, 2);
+        close(saved);
+        saved = -1;
+    }
+    std::string path;
+    int saved = -1;
+};
+
+TEST(Journal_e2e, KilledRunIsReportedAndEveryRowComesBack)
+{
+    Ttemp_dir journals;
+    const int rows = run_and_kill(journals.path);
+    ASSERT_EQ(rows, ROWS_BEFORE_THE_KILL);
+    const std::string journal = the_journal(journals.path);
+    ASSERT_FALSE(journal.empty());
+    const std::string written = read_file(journal);
+
+    Te2e_program program;
+    setenv("LUMO2_JOURNAL_DIR", journals.path.c_str(), 1);
+    program.write_autoconnect_settings();
+    Tstderr_capture errors(program.work.file("stderr.txt"));
+    const std::string report =
+        "Journal not closed: \"" + journal + "\", " + std::to_string(ROWS_BEFORE_THE_KILL) + " complete rows";
+    program.run([&] {
+        EXPECT_TRUE(has_line("Fframe", "Memo0", QString::fromStdString(report)));
+        control<QPushButton>("Fframe", "Button1")->click();
+        QFileDialog* dialog = control<QFileDialog>("Flumo_view", "JournalDialog1");
+        ASSERT_NE(dialog, nullptr);
+        QTimer::singleShot(0, dialog, [dialog, journal] {
+            dialog->selectFile(QString::fromStdString(journal));
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        control<QAction>("Flumo_view", "openjournal1")->trigger();
+        std::string table;
+        the_app()->view_master.table.table_text(&table);
+        EXPECT_EQ(table, written);
+        EXPECT_EQ(the_app()->view_master.journal.current_path(), journal);
+
+        // The test goes on in the same file.
+        ASSERT_TRUE(wait_until([] { return indicators_are(RGB_GREEN); }));
+        fresh_view_row();
+        the_app()->view_master.table.table_text(&table);
+        EXPECT_EQ(read_file(journal), table);
+        EXPECT_EQ(table.rfind(written, 0), 0u);
+    });
+    // Among the toolkit's own lines, once.
+    const std::string stderr_text = errors.text();
+    const size_t first = stderr_text.find(report + "\n");
+    EXPECT_NE(first, std::string::npos) << stderr_text;
+    EXPECT_EQ(stderr_text.find(report, first + 1), std::string::npos) << stderr_text;
+
+    // Closed at exit: the next start reports nothing.
+    Te2e_program again;
+    setenv("LUMO2_JOURNAL_DIR", journals.path.c_str(), 1);
+    again.run([] { EXPECT_EQ(count_lines_starting("Fframe", "Memo0", "Journal not closed"), 0); });
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    // Each run makes its own application object through run_application;
+    // the killed one runs in a child process.
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,227 @@
+// The journal: what it writes, how it continues, how it fails and how a
+// run that died is found.
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "events/Lib_cpp.h"
+#include "events/Log_capture.h"
+#include "link/Lumo_data.h"
+#include "support/Temp_dir.h"
+#include "view/Measure_journal.h"
+
+namespace {
+
+constexpr int32_t FIRST_TIME = 1796724900;  // 08.12.2026 10:15:00 UTC
+
+Tlumo_measure measure(int index)
+{
+    Tlumo_measure m;
+    m.timestamp = FIRST_TIME + 10 * index;
+    m.delta[LAMP_A] = 12.345f + static_cast<float>(index);
+    m.delta[LAMP_T] = index % 2 ? undefined_float() : -3.21f;
+    m.temperature = 18.52f;
+    m.ppb_a = 2.817f * static_cast<float>(index);
+    return m;
+}
+
+void add_rows(Tmeasure_table* table, int from, int count)
+{
+    for (int i = from; i < from + count; ++i) {
+        Tlumo_measure m = measure(i);
+        table->table_add(&m);
+    }
+}
+
+std::string saved(const Tmeasure_table& table)
+{
+    std::string text;
+    table.table_text(&text);
+    return text;
+}
+
+std::vector<std::string> files_in(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string journal_path(const std::string& folder) { return folder + "/lumo2-20261208-101500.csv"; }
+
+class Measure_journal_test : public ::testing::Test {
+protected:
+    Ttemp_dir dir;
+    std::string folder = dir.file("data/lumo2/journal");
+    Log_capture log;
+};
+
+TEST_F(Measure_journal_test, HoldsWhatSaveWritesOneFilePerTable)
+{
+    Tmeasure_table table;
+    Tmeasure_journal journal(&table);
+    EXPECT_TRUE(journal.start(folder).empty());
+    add_rows(&table, 0, 5);
+    const std::string first = saved(table);
+    EXPECT_EQ(journal.current_path(), folder + "/lumo2-20261208-101500.csv");
+    // Handed to the system at once: readable before any sync.
+    EXPECT_EQ(dir.read("data/lumo2/journal/lumo2-20261208-101500.csv"), first);
+
+    // A clear closes it; the next table of the same second gets its own name.
+    table.table_clear();
+    add_rows(&table, 0, 2);
+    table.table_clear();
+    add_rows(&table, 0, 1);
+    journal.wait_synced();
+    EXPECT_EQ(files_in(folder), (std::vector<std::string>{"lumo2-20261208-101500-2.csv",
+                                                          "lumo2-20261208-101500-3.csv",
+                                                          "lumo2-20261208-101500.csv", "open-journals.txt"}));
+    EXPECT_EQ(dir.read("data/lumo2/journal/lumo2-20261208-101500.csv"), first);
+    EXPECT_EQ(dir.read("data/lumo2/journal/lumo2-20261208-101500-3.csv"), saved(table));
+    EXPECT_TRUE(log.lines().empty());
+}
+
+TEST_F(Measure_journal_test, NotStartedWritesNothing)
+{
+    Tmeasure_table table;
+    Tmeasure_journal journal(&table);
+    add_rows(&table, 0, 3);
+    EXPECT_EQ(journal.current_path(), "");
+    EXPECT_FALSE(std::filesystem::exists(folder));
+}
+
+// A journal cut off mid-line by a crash comes back whole but for that line,
+// and goes on in the same file.
+TEST_F(Measure_journal_test, ReopenedJournalCutOffMidLineContinues)
+{
+    Tmeasure_table before;
+    add_rows(&before, 0, 4);
+    const std::string complete = saved(before);
+    const std::string cut_off = complete + "1796724940;08.12.2026 10:15:40;0;16.3";
+    std::filesystem::create_directories(folder);
+    dir.write("data/lumo2/journal/old.csv", cut_off);
+
+    Tmeasure_table table;
+    Tmeasure_journal journal(&table);
+    journal.start(folder);
+    add_rows(&table, 10, 2);
+    const std::string replaced = journal.current_path();
+    ASSERT_TRUE(journal.reopen((folder + "/old.csv").c_str()));
+    EXPECT_EQ(saved(table), complete);
+    EXPECT_EQ(dir.read("data/lumo2/journal/old.csv"), complete);
+    EXPECT_EQ(log.lines().back(), "Journal \"" + folder + "/old.csv\" continued, 4 complete rows");
+
+    add_rows(&table, 4, 3);
+    EXPECT_EQ(journal.current_path(), folder + "/old.csv");
+    EXPECT_EQ(dir.read("data/lumo2/journal/old.csv"), saved(table));
+    // The journal of the rows replaced is left as it was.
+    Tmeasure_table earlier;
+    add_rows(&earlier, 10, 2);
+    EXPECT_EQ(dir.read("data/lumo2/journal/" + std::filesystem::path(replaced).filename().string()), saved(earlier));
+}
+
+TEST_F(Measure_journal_test, ReopenRefusesAnotherFileAndKeepsTheTable)
+{
+    Tmeasure_table table;
+    Tmeasure_journal journal(&table);
+    journal.start(folder);
+    add_rows(&table, 0, 2);
+    const std::string path = journal.current_path();
+    dir.write("notes.csv", "the user's notes\r\n");
+    EXPECT_FALSE(journal.reopen(dir.file("notes.csv").c_str()));
+    EXPECT_EQ(table.data_rows(), 2u);
+    EXPECT_EQ(journal.current_path(), path);
+    EXPECT_EQ(dir.read("notes.csv"), "the user's notes\r\n");
+    ASSERT_FALSE(log.lines().empty());
+    EXPECT_EQ(log.lines().back().rfind("ERROR : journal \"" + dir.file("notes.csv") + "\" cannot be continued: ", 0),
+              0u);
+}
+
+// Where journals cannot be written: reported once per table, and the table
+// goes on taking rows.
+class Journal_unwritable : public Measure_journal_test, public ::testing::WithParamInterface<const char*> {
+protected:
+    void TearDown() override
+    {
+        if (mounted) umount2(mount_point.c_str(), MNT_DETACH);
+    }
+
+    // A file system of its own, full after a few rows or read-only; empty
+    // when this machine does not let the test mount one.
+    std::string small_disk(unsigned long flags)
+    {
+        std::filesystem::create_directory(mount_point);
+        mounted = mount("lumo2-test", mount_point.c_str(), "tmpfs", flags, "size=8k") == 0;
+        return mounted ? mount_point : std::string();
+    }
+
+    std::string mount_point = dir.file("mnt");
+    bool mounted = false;
+};
+
+INSTANTIATE_TEST_SUITE_P(Folders, Journal_unwritable, ::testing::Values("below_a_file", "full", "read_only"),
+                         [](const auto& info) { return std::string(info.param); });
+
+TEST_P(Journal_unwritable, ReportedOnceAndTheTableGoesOn)
+{
+    const std::string kind = GetParam();
+    std::string unwritable = dir.file("plain/journal");
+    dir.write("plain", "x");
+    if (kind != "below_a_file") unwritable = small_disk(kind == "full" ? 0 : MS_RDONLY);
+    if (unwritable.empty()) GTEST_SKIP() << "cannot mount a small file system here";
+    Tmeasure_table table;
+    Tmeasure_journal journal(&table);
+    journal.start(unwritable);
+    add_rows(&table, 0, 200);
+    EXPECT_EQ(table.data_rows(), 200u);
+    ASSERT_EQ(log.lines().size(), 1u);
+    const std::string start = "ERROR : journal \"" + (kind == "full" ? journal_path(unwritable) : unwritable) +
+                              "\" cannot be written: ";
+    EXPECT_EQ(log.lines()[0].rfind(start, 0), 0u) << log.lines()[0];
+    EXPECT_GT(log.lines()[0].size(), start.size());
+    EXPECT_EQ(journal.current_path(), "");
+    // The next table tries again.
+    table.table_clear();
+    add_rows(&table, 0, 1);
+    EXPECT_EQ(log.lines().size(), 2u);
+}
+
+// A run that dies (no destructor, no close) leaves its journal marked open;
+// the next start finds it once, without touching it.
+TEST_F(Measure_journal_test, JournalOfARunThatDiedIsReportedOnce)
+{
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        Tmeasure_table table;
+        auto* journal = new Tmeasure_journal(&table);
+        journal->start(folder);
+        add_rows(&table, 0, 3);
+        table.table_clear();  // a closed journal is not reported
+        add_rows(&table, 20, 7);
+        std::_Exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    const std::string died = folder + "/lumo2-20261208-101820.csv";
+    const std::string bytes = dir.read("data/lumo2/journal/lumo2-20261208-101820.csv");
+
+    Tmeasure_table table;
+    {
+        Tmeasure_journal journal(&table);
+        EXPECT_EQ(journal.start(folder),
+                  std::vector<std::string>{"Journal not closed: \"" + died + "\", 7 complete rows"});
+        add_rows(&table, 40, 1);
+    }
+    Tmeasure_journal journal(&table);
+    EXPECT_TRUE(journal.start(folder).empty());
+    EXPECT_EQ(dir.read("data/lumo2/journal/lumo2-20261208-101820.csv"), bytes);
+}
+
+}  // namespace

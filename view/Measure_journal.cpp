@@ -1,0 +1,254 @@
+#include "view/Measure_journal.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include "events/Lib_cpp_os.h"
+#include "events/Lib_time.h"
+#include "events/My_string.h"
+
+namespace {
+
+const char* const MARKS_FILE = "open-journals.txt";
+// Tables begun in one second beyond this are not journaled.
+constexpr int MOST_NAMES_PER_SECOND = 100;
+constexpr int BREAK_DOWN_UTC = 0;
+
+// "lumo2-20261208-101500": the UTC date and time of the first row.
+std::string journal_stem(int32_t timestamp)
+{
+    Tbroken_time t;
+    break_down_time(&t, timestamp, BREAK_DOWN_UTC);
+    char stem[48];
+    std::snprintf(stem, sizeof stem, "lumo2-%04d%02d%02d-%02d%02d%02d", t.year, t.month, t.day, t.hour, t.minute,
+                  t.second);
+    return stem;
+}
+
+// The journals the marks leave open, in the order they were opened.
+std::vector<std::string> left_open(const std::string& marks)
+{
+    std::vector<std::string> open;
+    size_t start = 0;
+    for (size_t end; (end = marks.find('\n', start)) != std::string::npos; start = end + 1) {
+        const std::string line = marks.substr(start, end - start);
+        const size_t space = line.find(' ');
+        if (space == std::string::npos) continue;
+        const std::string journal = line.substr(space + 1);
+        open.erase(std::remove(open.begin(), open.end(), journal), open.end());
+        if (line.compare(0, space, "open") == 0) open.push_back(journal);
+    }
+    return open;
+}
+
+unsigned complete_rows_of(const std::string& journal)
+{
+    Tappend_file file;
+    std::string content;
+    if (!file.open_existing(journal.c_str(), nullptr) || !file.read_all(&content, nullptr)) return 0;
+    return Ttable_appender::complete_rows_in(content);
+}
+
+}  // namespace
+
+Tmeasure_journal::Tmeasure_journal(Tmeasure_table* table) : table(table), worker([this] { sync_on_worker(); })
+{
+    table->add_listener(this);
+}
+
+Tmeasure_journal::~Tmeasure_journal()
+{
+    table->remove_listener(this);
+    close();
+    worker.wait_idle();
+}
+
+std::string Tmeasure_journal::default_folder()
+{
+    const char* chosen = std::getenv("LUMO2_JOURNAL_DIR");
+    if (chosen && *chosen) return chosen;
+    const std::string data = user_data_directory();
+    return data.empty() ? std::string() : data + "/lumo2/journal";
+}
+
+std::vector<std::string> Tmeasure_journal::start(const std::string& folder)
+{
+    journal_folder = folder;
+    std::vector<std::string> reports;
+    auto file = std::make_shared<Tappend_file>();
+    std::string content;
+    const std::string marks_path = folder + "/" + MARKS_FILE;
+    if (folder.empty() || !file->open_existing(marks_path.c_str(), nullptr) || !file->read_all(&content, nullptr))
+        return reports;
+    for (const std::string& journal : left_open(content))
+        reports.push_back("Journal not closed: \"" + journal + "\", " + std::to_string(complete_rows_of(journal)) +
+                          " complete rows");
+    // Reported once: from now on they count as closed.
+    if (!file->truncate(0, nullptr)) return reports;
+    std::lock_guard<std::mutex> guard(lock);
+    marks = file;
+    return reports;
+}
+
+bool Tmeasure_journal::reopen(const char* journal_path)
+{
+    auto next = std::make_shared<Topen_journal>();
+    next->path = journal_path ? journal_path : "";
+    std::vector<Tmeasure_row> rows;
+    std::string error;
+    if (!next->appender.open(next->path.c_str(), &error, &rows)) {
+        log_printf("ERROR : journal \"%s\" cannot be continued: %s", next->path.c_str(), error.c_str());
+        return false;
+    }
+    // Closes the journal of the rows replaced.
+    table->table_load(std::move(rows));
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        current = next;
+    }
+    failed = false;
+    std::string ignored;
+    if (!journal_folder.empty() && open_marks(&ignored)) mark("open", next->path);
+    log_printf("Journal \"%s\" continued, %u complete rows", next->path.c_str(), next->appender.complete_rows());
+    return true;
+}
+
+void Tmeasure_journal::close()
+{
+    retire();
+    failed = false;
+}
+
+void Tmeasure_journal::wait_synced()
+{
+    worker.wake();
+    worker.wait_idle();
+}
+
+void Tmeasure_journal::row_added()
+{
+    if (failed || table->data_rows() == 0 || report_sync_failure()) return;
+    const Tmeasure_row& row = table->row(table->data_rows() - 1);
+    if (!current && (journal_folder.empty() || !begin(row))) return;
+    std::string error;
+    if (!current->appender.write_row(row, &error)) {
+        fail(current->path, error);
+        return;
+    }
+    worker.wake();
+}
+
+// The first row of a table: a new journal named for it.
+bool Tmeasure_journal::begin(const Tmeasure_row& first)
+{
+    auto next = std::make_shared<Topen_journal>();
+    std::string error;
+    if (!make_directories(journal_folder, &error) || !open_marks(&error)) {
+        fail(journal_folder, error);
+        return false;
+    }
+    if (!create_named(next.get(), journal_folder + "/" + journal_stem(first.timestamp), &error)) {
+        fail(next->path, error);
+        return false;
+    }
+    mark("open", next->path);
+    std::lock_guard<std::mutex> guard(lock);
+    current = next;
+    return true;
+}
+
+// stem.csv, or stem-2.csv, stem-3.csv ... when a table of the same second
+// has it.
+bool Tmeasure_journal::create_named(Topen_journal* journal, const std::string& stem, std::string* error)
+{
+    for (int number = 1; number <= MOST_NAMES_PER_SECOND; ++number) {
+        journal->path = stem + (number == 1 ? std::string() : "-" + std::to_string(number)) + ".csv";
+        bool exists = false;
+        if (journal->appender.create(journal->path.c_str(), &exists, error)) return true;
+        if (!exists) return false;
+    }
+    *error = "every name of this second is taken";
+    return false;
+}
+
+bool Tmeasure_journal::open_marks(std::string* error)
+{
+    if (marks) return true;
+    auto file = std::make_shared<Tappend_file>();
+    if (!file->open((journal_folder + "/" + MARKS_FILE).c_str(), error)) return false;
+    std::lock_guard<std::mutex> guard(lock);
+    marks = file;
+    return true;
+}
+
+// A mark that cannot be written loses only the report after a crash.
+void Tmeasure_journal::mark(const char* word, const std::string& journal)
+{
+    if (!marks) return;
+    const std::string line = std::string(word) + " " + journal + "\n";
+    marks->write_all(line.data(), line.size(), nullptr);
+}
+
+// The current journal is closed once the worker has synced it.
+void Tmeasure_journal::retire()
+{
+    if (!current) return;
+    mark("closed", current->path);
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        closing.push_back(std::move(current));
+        current.reset();
+    }
+    worker.wake();
+}
+
+void Tmeasure_journal::fail(const std::string& where, const std::string& reason)
+{
+    log_printf("ERROR : journal \"%s\" cannot be written: %s", where.c_str(), reason.c_str());
+    retire();
+    failed = true;
+}
+
+// A failure the worker met since the last row; true when it was the
+// current journal's, which then ends.
+bool Tmeasure_journal::report_sync_failure()
+{
+    std::string where;
+    std::string reason;
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        if (sync_failure.empty()) return false;
+        where.swap(failed_path);
+        reason.swap(sync_failure);
+    }
+    if (current && where == current->path) {
+        fail(where, reason);
+        return true;
+    }
+    log_printf("ERROR : journal \"%s\" cannot be written: %s", where.c_str(), reason.c_str());
+    return false;
+}
+
+void Tmeasure_journal::sync_on_worker()
+{
+    std::shared_ptr<Topen_journal> target;
+    std::vector<std::shared_ptr<Topen_journal>> finishing;
+    std::shared_ptr<Tappend_file> marks_file;
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        target = current;
+        finishing.swap(closing);
+        marks_file = marks;
+    }
+    if (target) finishing.push_back(target);
+    for (const std::shared_ptr<Topen_journal>& journal : finishing) {
+        std::string error;
+        if (journal->appender.sync(&error)) continue;
+        std::lock_guard<std::mutex> guard(lock);
+        if (!sync_failure.empty()) continue;
+        failed_path = journal->path;
+        sync_failure = error;
+    }
+    if (marks_file) marks_file->sync(nullptr);
+}
