@@ -172,11 +172,13 @@ void show_requested(const Twindows& windows, const std::string& name)
     else if (name == "settings") display_set(DSP_PANEL, "SETTINGS");
 }
 
-void press_start_periodically(const Twindows& windows, unsigned period_ms)
+void request_periodically(const Twindows& windows, unsigned period_ms)
 {
     auto* presses = new QTimer(windows.view.get());
     QObject::connect(presses, &QTimer::timeout, [] {
-        if (bridge_state().current_mode == MODE_VIEW) dispatch_command(CMD_START);
+        if (bridge_state().current_mode != MODE_VIEW) return;
+        dispatch_command(CMD_STOP);
+        dispatch_command(CMD_START);
     });
     presses->start(int(period_ms));
 }
@@ -193,7 +195,8 @@ void on_start(const Twindows& windows, const Tapp_options& options, Tsimulated_i
         const std::string name = options.show;
         QTimer::singleShot(0, [shown, name] { show_requested(*shown, name); });
     }
-    if (options.press_start_every_ms > 0) press_start_periodically(windows, options.press_start_every_ms);
+    if (!options.constants.empty()) windows.view->load_calibration_file(options.constants.c_str());
+    if (options.request_every_ms > 0) request_periodically(windows, options.request_every_ms);
 }
 
 void show_exception(const char* what)
@@ -274,9 +277,10 @@ bool parse_options(int argc, char** argv, Tapp_options* options, std::string* er
                 return false;
             }
             options->show = value;
-        } else if (option_value(argument, "--press-start-every", &value)) {
-            if (!parse_period(value, &options->press_start_every_ms)) {
-                *error = "--press-start-every takes milliseconds from 1 to 86400000: " + value;
+        } else if (option_value(argument, "--constants", &options->constants)) {
+        } else if (option_value(argument, "--request-every", &value)) {
+            if (!parse_period(value, &options->request_every_ms)) {
+                *error = "--request-every takes milliseconds from 1 to 86400000: " + value;
                 return false;
             }
         } else {

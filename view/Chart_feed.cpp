@@ -67,7 +67,10 @@ Tchart_range follow_value_range(const Tchart_extent& values, bool logarithmic)
         return {values.low / factor, values.high * factor};
     }
     if (values.empty()) return {0.0, 1.0};
-    const double span = values.high - values.low;
-    const double margin = span > 0 ? MARGIN * span : std::max(std::fabs(values.high) * 0.1, 1.0);
-    return {values.low - margin, values.high + margin};
+    // From zero: a concentration, a turbidity or a signal is read against
+    // nothing, and a steady value's noise does not fill the chart.
+    const double low = std::min(values.low, 0.0);
+    const double high = std::max(values.high, 0.0);
+    const double margin = high > low ? MARGIN * (high - low) : 1.0;
+    return {values.low >= 0 ? 0.0 : low - margin, high + margin};
 }

@@ -54,7 +54,7 @@ private:
 };
 
 // What the chart shows while it follows the record: every row in time, with
-// a little room on either side, and the values of the shown series. An empty
-// extent gives a default range.
+// a little room on either side, and the values of the shown series, on a
+// linear axis from zero. An empty extent gives a default range.
 Tchart_range follow_time_range(const Tchart_extent& times);
 Tchart_range follow_value_range(const Tchart_extent& values, bool logarithmic);

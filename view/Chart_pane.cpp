@@ -131,7 +131,8 @@ void TChart_pane::rebuild()
     feed.reset(chart_plan(constants ? *constants : no_constants), cb_logarithmic->isChecked());
     const Tchart_plan& plan = feed.plan();
     for (int s = 0; s < Tchart_plan::SERIES; ++s) {
-        series(s)->data()->clear();
+        // A new store: a cleared one would keep the memory of the old rows.
+        series(s)->setData(QSharedPointer<QCPGraphDataContainer>::create());
         series(s)->setName(QString::fromLatin1(plan.name[s].c_str()));
     }
     Chart1->yAxis->setLabel(QString::fromLatin1(plan.left_title.c_str()));

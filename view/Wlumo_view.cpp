@@ -123,8 +123,13 @@ void TFlumo_view::bind_table()
 void TFlumo_view::load_calibration()
 {
     if (OpenDialog1->exec() != QDialog::Accepted || OpenDialog1->selectedFiles().isEmpty() || !the_app()) return;
-    QByteArray path = QFile::encodeName(OpenDialog1->selectedFiles().first());
-    the_app()->view_master.load_calibration(path.constData());
+    load_calibration_file(QFile::encodeName(OpenDialog1->selectedFiles().first()).constData());
+}
+
+void TFlumo_view::load_calibration_file(const char* path)
+{
+    if (!the_app()) return;
+    the_app()->view_master.load_calibration(path);
     Chart_pane1->constants_changed();
 }
 

@@ -43,6 +43,9 @@ public:
 
     static constexpr int TABLE_COLUMNS = 12;
 
+    // What "Load calibration file ... " does once a file is chosen.
+    void load_calibration_file(const char* path);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;

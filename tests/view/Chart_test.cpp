@@ -150,8 +150,14 @@ TEST(Chart_ranges, FollowTheWholeRecordAndTheShownValues)
 
     EXPECT_LT(follow_value_range(none, false).lower, follow_value_range(none, false).upper);
     const Tchart_range flat = follow_value_range(one, false);
-    EXPECT_LT(flat.lower, 1000);
+    EXPECT_EQ(flat.lower, 0);
     EXPECT_GT(flat.upper, 1000);
+    Tchart_extent below_zero;
+    below_zero.include(-2);
+    below_zero.include(-1);
+    const Tchart_range negative = follow_value_range(below_zero, false);
+    EXPECT_LT(negative.lower, -2);
+    EXPECT_GE(negative.upper, 0);
     const Tchart_range log = follow_value_range(span, true);
     EXPECT_GT(log.lower, 0);
     EXPECT_LT(log.lower, 1000);
