@@ -6,9 +6,17 @@
 struct Tapp_options {
     bool help = false;
     bool version = false;
-    // Shows one window once started: "main", "log", "view", "cal" or
-    // "settings" (for screenshots; not listed in --help).
+    // Shows one window once started: "main", "log", "view", "cal",
+    // "settings", or "chart" for the view window on its chart page (for
+    // screenshots; not listed in --help).
     std::string show;
+    // Above 0: presses STOP and START in the view window every so many
+    // milliseconds, and START requests a measurement at once, so that a
+    // screenshot gathers rows quickly (not listed in --help).
+    unsigned request_every_ms = 0;
+    // A calibration constants file the view window loads at start, as
+    // "Load calibration file ... " would (for screenshots; not listed in --help).
+    std::string constants;
     // Milliseconds waited after the loop ends, before the settings are saved.
     unsigned exit_pause_ms = 1000;
     // Called with "TFframe", "TSignalForm", "TFlumo_cal", "TFlumo_settings",

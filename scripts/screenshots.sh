@@ -1,11 +1,18 @@
 #!/usr/bin/env bash
 # Takes a screenshot of each window of Lumo 2 on a virtual display:
-#   scripts/screenshots.sh [OUTPUT_DIR]     (default /tmp/lumo2-shots)
+#   scripts/screenshots.sh [OUTPUT_DIR]           (default /tmp/lumo2-shots)
+#   scripts/screenshots.sh --chart [OUTPUT_DIR]   only view-chart.png: the view
+#       window's chart of a simulated breakthrough curve (about two minutes)
 # LUMO2_BUILD_DIR chooses the build tree (default build).
 # Builds first if needed. The program runs in a scratch directory, so no
 # lumo2.cfg is left in the tree.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+chart=0
+if [ "${1:-}" = "--chart" ]; then
+  chart=1
+  shift
+fi
 out=$(realpath -m "${1:-/tmp/lumo2-shots}")
 mkdir -p "$out"
 for tool in xvfb-run import convert; do
@@ -14,9 +21,44 @@ done
 build_dir=${LUMO2_BUILD_DIR:-build}
 scripts/build.sh "$build_dir" >/dev/null
 program=$(realpath "$build_dir/app/lumo2")
+simulator=$(realpath "$build_dir/sim/zeta-sim")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
+
+# A tracer test compressed into a minute and a half: the simulator answers at
+# once and plays a uranine breakthrough from its start; the program, connected
+# to it at start-up with the constants of a calibration on the simulator,
+# requests a measurement every second and shows its chart.
+shoot_chart() {
+  export LUMO2_PORT_DIR="$work/ports"
+  mkdir -p "$LUMO2_PORT_DIR"
+  printf 'TYPE=2\rlast_connect_device_id 250\rautonnect 1\rttimezone 0\r' > lumo2.cfg
+  "$simulator" --write-constants constants.dat
+  xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+    set -eu
+    program=$1 simulator=$2 out=$3
+    "$simulator" --com 250 --delay 0 --quiet --cell turbidity=3 \
+      --scenario breakthrough:tracer=uranine,peak=40,transit=30,peclet=12 &
+    sim=$!
+    sleep 1
+    "$program" --show=chart --request-every=1000 --constants=constants.dat &
+    pid=$!
+    sleep 95
+    import -window root "$out/view-chart.screen.png"
+    convert "$out/view-chart.screen.png" -bordercolor black -border 1 -trim +repage "$out/view-chart.png"
+    rm -f "$out/view-chart.screen.png"
+    kill -TERM "$pid" "$sim"
+    wait "$pid" || true
+    wait "$sim" || true
+    echo "$out/view-chart.png"
+  ' bash "$program" "$simulator" "$out"
+}
+
+if [ "$chart" = 1 ]; then
+  shoot_chart
+  exit 0
+fi
 
 # One run of the program per window: started with the window shown, captured,
 # then ended with SIGTERM like a normal exit.

@@ -7,9 +7,11 @@
 #include <string>
 #include <string_view>
 
+#include "events/My_string.h"
 #include "sim/Breakthrough.h"
 #include "sim/Cell_text.h"
 #include "sim/Port_link.h"
+#include "sim/Simulated_calibration.h"
 #include "sim/Zeta_simulator.h"
 
 namespace {
@@ -44,6 +46,10 @@ const char* const usage =
     "                      peak     peak concentration in ppb (default: 50)\n"
     "                      transit  mean transit time in seconds (default: 600)\n"
     "                      peclet   Peclet number, larger is sharper (default: 20)\n"
+    "  --write-constants FILE\n"
+    "                    write the calibration constants file of a calibration on\n"
+    "                    this instrument's standards (configuration I,II,III, no\n"
+    "                    noise) and exit; load it in Lumo 2's view window\n"
     "  --quiet           do not print a line per answer\n"
     "  --help            show this help\n"
     "\n"
@@ -62,6 +68,7 @@ struct Toptions {
     bool has_scenario = false;
     Tbreakthrough scenario;
     bool quiet = false;
+    std::string constants_path;
 };
 
 bool parse_form(std::string_view text, Tanswer_form& form) {
@@ -107,6 +114,7 @@ int parse_options(int argc, char** argv, Toptions& options) {
         else if (option == "--temperature") ok = parse_number(value, options.temperature) && options.temperature >= 0;
         else if (option == "--battery") ok = parse_number(value, options.battery) && options.battery >= 0;
         else if (option == "--scenario") ok = options.has_scenario = parse_breakthrough(value, options.scenario, error);
+        else if (option == "--write-constants") options.constants_path = value;
         else {
             std::fprintf(stderr, "zeta-sim: unknown option %s (see --help)\n", argv[i - 1]);
             return 2;
@@ -140,11 +148,26 @@ void configure(Tzeta_simulator& simulator, const Toptions& options) {
     if (!options.quiet) simulator.set_observer(print_answer);
 }
 
+// 0 when written, 1 when the file cannot be written or the constants fail a rule.
+int write_constants(const std::string& path) {
+    Tmy_string text;
+    const bool valid = simulated_constants(&text);
+    FILE* file = std::fopen(path.c_str(), "wb");
+    const bool written = file && std::fwrite(text.c_str(), 1, text.length(), file) == text.length();
+    if (file && std::fclose(file) != 0) return 1;
+    if (!written || !valid) {
+        std::fprintf(stderr, "zeta-sim: %s\n", written ? "the constants break a validity rule" : "cannot write the file");
+        return 1;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     Toptions options;
     if (const int result = parse_options(argc, argv, options)) return result == 1 ? 0 : result;
+    if (!options.constants_path.empty()) return write_constants(options.constants_path);
 
     // Block the stop signals in every thread, so that only sigwait sees them.
     sigset_t stop_signals;

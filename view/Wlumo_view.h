@@ -9,7 +9,9 @@ class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QSplitter;
+class QTabWidget;
 class QTableView;
+class TChart_pane;
 class TLatest_group;
 class Tmeasure_table_model;
 
@@ -31,7 +33,9 @@ public:
     QPushButton* bt_load_calibration;
     QFrame* pl_connected;
     QSplitter* Splitter1;
+    QTabWidget* PageControl1;  // "Table" and "Chart"
     QTableView* StringGrid1;
+    TChart_pane* Chart_pane1;
     QPlainTextEdit* Memo1;
     QAction* save1;
     QAction* clear1;
@@ -42,11 +46,15 @@ public:
 
     static constexpr int TABLE_COLUMNS = 12;
 
+    // What "Load calibration file ... " does once a file is chosen.
+    void load_calibration_file(const char* path);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
+    void add_pages();
     void bind_table();
     void load_calibration();
     void save_table();

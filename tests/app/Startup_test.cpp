@@ -111,6 +111,7 @@ struct Toptions_case {
     bool help;
     bool version;
     const char* show;
+    unsigned request_every_ms = 0;
 };
 
 TEST(Options, ParsedOrRefused)
@@ -123,6 +124,10 @@ TEST(Options, ParsedOrRefused)
         {{"--show=nothing"}, false, false, false, ""},
         {{"--show"}, false, false, false, ""},
         {{"--frobnicate"}, false, false, false, ""},
+        {{"--show=chart", "--request-every=1000", "--constants=c.dat"}, true, false, false, "chart", 1000},
+        {{"--request-every=0"}, false, false, false, ""},
+        {{"--request-every=1s"}, false, false, false, ""},
+        {{"--request-every="}, false, false, false, ""},
     };
     for (const Toptions_case& c : cases) {
         std::vector<char*> argv = {const_cast<char*>("lumo2")};
@@ -136,6 +141,7 @@ TEST(Options, ParsedOrRefused)
         EXPECT_EQ(options.help, c.help);
         EXPECT_EQ(options.version, c.version);
         EXPECT_EQ(options.show, c.show);
+        EXPECT_EQ(options.request_every_ms, c.request_every_ms);
         EXPECT_EQ(options.exit_pause_ms, 1000u);
     }
 }
