@@ -2,6 +2,7 @@
 #include <initializer_list>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "tool/Tool.h"
 
@@ -11,17 +12,20 @@
 class Ttool_command_line {
 public:
     // False, with the reason in *error, for an unknown option, an option
-    // without its value or one given twice.
-    bool parse(const Ttool_args& args, std::initializer_list<const char*> options, std::string* error);
+    // without its value or one given twice that is not repeatable.
+    bool parse(const Ttool_args& args, std::initializer_list<const char*> options, std::string* error,
+               std::initializer_list<const char*> repeatable = {});
     // Null when the option was not given.
     const std::string* option(const char* name) const;
+    // Every value of a repeatable option, in the order given.
+    std::vector<std::string> repeated(const char* name) const;
     // Whether "-h" or "--help" is among the words.
     bool wants_help() const { return help; }
 
     Ttool_args positional;
 
 private:
-    std::map<std::string, std::string> values;
+    std::map<std::string, std::vector<std::string>> values;
     bool help = false;
 };
 
