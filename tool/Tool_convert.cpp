@@ -5,6 +5,7 @@
 #include "tool/Tool_conversion.h"
 #include "tool/Tool_files.h"
 #include "tool/Tool_table.h"
+#include "view/Saved_table.h"
 
 // lumo2-tool reconvert and convert: lamp deltas to ppb and NTU through a
 // calibration constants file, as the live view converts them.
@@ -35,7 +36,7 @@ bool reconvert_rows(Ttool_conversion* conversion, std::vector<Ttool_table_row>* 
         float deltas[LAMPS];
         for (int lamp = 0; lamp < LAMPS; ++lamp) {
             const std::string& cell = row[DELTA_A_COLUMN + lamp];
-            if (tool_read_delta(cell, &deltas[lamp]))
+            if (read_saved_value(cell, &deltas[lamp]))
                 continue;
             *error = "line " + std::to_string(index + 2) + ", column \"" +
                      Tmeasure_table::header(DELTA_A_COLUMN + lamp) + "\": \"" + cell +
@@ -55,7 +56,7 @@ bool read_delta_list(std::string_view list, float deltas[LAMPS])
         const bool last = lamp == LAMPS - 1;
         if (last != (comma == std::string_view::npos))
             return false;
-        if (!tool_read_delta(std::string(list.substr(0, comma)), &deltas[lamp]))
+        if (!read_saved_value(list.substr(0, comma), &deltas[lamp]))
             return false;
         list.remove_prefix(last ? list.size() : comma + 1);
     }

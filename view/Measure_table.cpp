@@ -129,25 +129,31 @@ void Tmeasure_table::cell_text(unsigned data_row, int column, Tmy_string* out) c
     if (end > text) out->append(text, static_cast<unsigned>(end - text));
 }
 
-void Tmeasure_table::table_text(std::string* out) const {
-    out->clear();
-    // About 100 bytes a row; reserving avoids regrowing a text of megabytes.
-    out->reserve((rows.size() + 1) * 112);
+void Tmeasure_table::header_text(std::string* out) {
     for (const char* text : HEADERS) {
         out->append(text);
         out->push_back(';');
     }
     out->append("\r\n");
-    // One row's text is built in place, then appended whole.
+}
+
+void Tmeasure_table::row_text(const Tmeasure_row& row, std::string* out) {
+    // The line is built in place, then appended whole.
     char line[COLUMNS * (CELL_CHARS + 1) + 2];
-    for (const Tmeasure_row& r : rows) {
-        char* end = line;
-        for (int column = 0; column < COLUMNS; ++column) {
-            end = put_cell(end, r, column);
-            *end++ = ';';
-        }
-        *end++ = '\r';
-        *end++ = '\n';
-        out->append(line, static_cast<size_t>(end - line));
+    char* end = line;
+    for (int column = 0; column < COLUMNS; ++column) {
+        end = put_cell(end, row, column);
+        *end++ = ';';
     }
+    *end++ = '\r';
+    *end++ = '\n';
+    out->append(line, static_cast<size_t>(end - line));
+}
+
+void Tmeasure_table::table_text(std::string* out) const {
+    out->clear();
+    // About 100 bytes a row; reserving avoids regrowing a text of megabytes.
+    out->reserve((rows.size() + 1) * 112);
+    header_text(out);
+    for (const Tmeasure_row& r : rows) row_text(r, out);
 }

@@ -40,6 +40,9 @@ public:
     // The saved form: the header line, then every row; each cell followed
     // by ";" and each line by CR LF.
     void table_text(std::string* out) const;
+    // The lines of that form, appended to out.
+    static void header_text(std::string* out);
+    static void row_text(const Tmeasure_row& row, std::string* out);
 
     unsigned data_rows() const { return static_cast<unsigned>(rows.size()); }
     const Tmeasure_row& row(unsigned data_row) const { return rows[data_row]; }
