@@ -1,4 +1,3 @@
-#include <charconv>
 #include <string_view>
 
 #include "analysis/Analysis_text.h"
@@ -10,42 +9,23 @@
 #include "tool/Tool.h"
 #include "tool/Tool_args.h"
 #include "tool/Tool_files.h"
-#include "tool/Tool_table.h"
+#include "view/Saved_table.h"
 
 // lumo2-tool analyze: a tracer test's answers from a saved table or journal.
 
 namespace {
 
-constexpr int TIMESTAMP_COLUMN = 0;
-constexpr int PPB_A_COLUMN = 8;
-
-// The timestamp and the three concentrations of each table row; false with
-// *error naming the first cell that does not read.
-bool measure_rows(const std::vector<Ttool_table_row>& table, std::vector<Tmeasure_row>* rows, std::string* error)
+// The measurements of a saved table or journal; false with the line and
+// the fault in *error.
+bool measure_rows(std::string_view text, std::vector<Tmeasure_row>* rows, std::string* error)
 {
-    rows->resize(table.size());
-    for (size_t index = 0; index < table.size(); ++index) {
-        const Ttool_table_row& cells = table[index];
-        Tmeasure_row& row = (*rows)[index];
-        row = {};
-        const std::string& stamp = cells[TIMESTAMP_COLUMN];
-        uint32_t seconds = 0;
-        const auto [end, failure] = std::from_chars(stamp.data(), stamp.data() + stamp.size(), seconds);
-        bool ok = failure == std::errc() && end == stamp.data() + stamp.size() && !stamp.empty();
-        int column = TIMESTAMP_COLUMN;
-        row.timestamp = static_cast<int32_t>(seconds);
-        for (int lamp = 0; ok && lamp < TRACER_LAMPS; ++lamp) {
-            column = PPB_A_COLUMN + lamp;
-            ok = tool_read_delta(cells[column], &row.ppb[lamp]);
-        }
-        if (!ok) {
-            *error = "line " + std::to_string(index + 2) + ", column \"" + Tmeasure_table::header(column) +
-                     "\": \"" + cells[column] + "\" is not " +
-                     (column == TIMESTAMP_COLUMN ? "a time in seconds" : "a number or \"-\"");
-            return false;
-        }
-    }
-    return true;
+    rows->clear();
+    return read_saved_table(
+        text,
+        [&](const Tsaved_cells& cells, std::string* fault) {
+            return read_measure_row(cells, &rows->emplace_back(), fault);
+        },
+        error);
 }
 
 // "A=1000" into the lamp's entry of values; false with the fault.
@@ -132,13 +112,12 @@ int tool_analyze(const Ttool_args& args, Ttool_output* io)
 
     const std::string& table_path = line.positional[0];
     std::string text;
-    std::vector<Ttool_table_row> table;
     std::vector<Tmeasure_row> rows;
     if (!tool_read_file(table_path, &text)) {
         tool_error(io, command, "unable to read \"" + table_path + "\"");
         return TOOL_BAD_INPUT;
     }
-    if (!tool_read_table(text, &table, &error) || !measure_rows(table, &rows, &error)) {
+    if (!measure_rows(text, &rows, &error)) {
         tool_error(io, command, table_path + ": " + error);
         return TOOL_BAD_INPUT;
     }
