@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QSocketNotifier>
+#include <QTabWidget>
 #include <QTimer>
 
 #include <cerrno>
@@ -10,6 +11,7 @@
 #include <csignal>
 #include <cstring>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <fcntl.h>
 #include <initializer_list>
@@ -25,6 +27,7 @@
 #include "events/Lib_cpp_os.h"
 #include "events/Wsignal.h"
 #include "sim/Simulated_instrument.h"
+#include "view/Chart_pane.h"
 #include "view/Wlumo_view.h"
 
 #ifndef LUMO2_VERSION
@@ -43,9 +46,19 @@ bool option_value(const char* argument, const char* name, std::string* value)
     return true;
 }
 
+// A whole number of milliseconds from 1 to a day.
+bool parse_period(const std::string& text, unsigned* out)
+{
+    char* end = nullptr;
+    const unsigned long value = std::strtoul(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || value < 1 || value > 86400000) return false;
+    *out = unsigned(value);
+    return true;
+}
+
 bool known_window(const std::string& name)
 {
-    for (const char* window : {"main", "log", "view", "cal", "settings"})
+    for (const char* window : {"main", "log", "view", "chart", "cal", "settings"})
         if (name == window) return true;
     return false;
 }
@@ -152,10 +165,20 @@ struct Twindows {
 // A window asked for on the command line, shown once the program runs.
 void show_requested(const Twindows& windows, const std::string& name)
 {
-    if (name == "view") dispatch_command(CMD_MODE_VIEW);
+    if (name == "view" || name == "chart") dispatch_command(CMD_MODE_VIEW);
+    if (name == "chart") windows.view->PageControl1->setCurrentWidget(windows.view->Chart_pane1);
     else if (name == "cal") dispatch_command(CMD_MODE_CALIBRATION);
     else if (name == "log") windows.main->viewlog1->trigger();
     else if (name == "settings") display_set(DSP_PANEL, "SETTINGS");
+}
+
+void press_start_periodically(const Twindows& windows, unsigned period_ms)
+{
+    auto* presses = new QTimer(windows.view.get());
+    QObject::connect(presses, &QTimer::timeout, [] {
+        if (bridge_state().current_mode == MODE_VIEW) dispatch_command(CMD_START);
+    });
+    presses->start(int(period_ms));
 }
 
 void on_start(const Twindows& windows, const Tapp_options& options, Tsimulated_instrument* simulated)
@@ -170,6 +193,7 @@ void on_start(const Twindows& windows, const Tapp_options& options, Tsimulated_i
         const std::string name = options.show;
         QTimer::singleShot(0, [shown, name] { show_requested(*shown, name); });
     }
+    if (options.press_start_every_ms > 0) press_start_periodically(windows, options.press_start_every_ms);
 }
 
 void show_exception(const char* what)
@@ -250,6 +274,11 @@ bool parse_options(int argc, char** argv, Tapp_options* options, std::string* er
                 return false;
             }
             options->show = value;
+        } else if (option_value(argument, "--press-start-every", &value)) {
+            if (!parse_period(value, &options->press_start_every_ms)) {
+                *error = "--press-start-every takes milliseconds from 1 to 86400000: " + value;
+                return false;
+            }
         } else {
             *error = std::string("unknown option: ") + argument;
             return false;

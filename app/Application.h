@@ -6,9 +6,14 @@
 struct Tapp_options {
     bool help = false;
     bool version = false;
-    // Shows one window once started: "main", "log", "view", "cal" or
-    // "settings" (for screenshots; not listed in --help).
+    // Shows one window once started: "main", "log", "view", "cal",
+    // "settings", or "chart" for the view window on its chart page (for
+    // screenshots; not listed in --help).
     std::string show;
+    // Above 0: presses START in the view window every so many milliseconds,
+    // each press requesting a measurement at once, so that a screenshot
+    // gathers rows quickly (not listed in --help).
+    unsigned press_start_every_ms = 0;
     // Milliseconds waited after the loop ends, before the settings are saved.
     unsigned exit_pause_ms = 1000;
     // Called with "TFframe", "TSignalForm", "TFlumo_cal", "TFlumo_settings",

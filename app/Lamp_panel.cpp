@@ -1,7 +1,33 @@
 #include "app/Lamp_panel.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QFrame>
+
+namespace {
+
+// Moves the lamp whenever its parent changes size.
+class Tcorner_keeper : public QObject {
+public:
+    Tcorner_keeper(QFrame* lamp, int right_margin) : QObject(lamp), lamp(lamp), right_margin(right_margin)
+    {
+        lamp->parentWidget()->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Resize && watched == lamp->parentWidget()) place();
+        return false;
+    }
+
+private:
+    void place() { lamp->move(lamp->parentWidget()->width() - right_margin - lamp->width(), lamp->y()); }
+
+    QFrame* lamp;
+    int right_margin;
+};
+
+}  // namespace
 
 QFrame* new_lamp_panel(QWidget* parent, const char* name, int x, int y, int size)
 {
@@ -15,4 +41,9 @@ QFrame* new_lamp_panel(QWidget* parent, const char* name, int x, int y, int size
     lamp->setPalette(palette);
     lamp->setAutoFillBackground(true);
     return lamp;
+}
+
+void keep_at_top_right(QFrame* lamp, int right_margin)
+{
+    if (lamp->parentWidget()) new Tcorner_keeper(lamp, right_margin);
 }

@@ -8,16 +8,15 @@
 #include <QTableView>
 #include <QTableWidget>
 
-#include <malloc.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "bench/Bench_report.h"
+#include "bench/Month_of_rows.h"
 #include "events/Lib_cpp.h"
 #include "events/My_string.h"
 #include "link/Lumo_data.h"
@@ -27,7 +26,6 @@
 
 namespace {
 
-constexpr unsigned MONTH_ROWS = 30 * 24 * 360;  // 259,200: one every 10 s
 constexpr unsigned EDGE_ROWS = 1000;
 constexpr int FILLS = 15;
 constexpr double GOAL_MEMORY_RATIO = 5.0;
@@ -39,32 +37,6 @@ using Tclock = std::chrono::steady_clock;
 double seconds_since(Tclock::time_point begin)
 {
     return std::chrono::duration<double>(Tclock::now() - begin).count();
-}
-
-// Bytes the allocator has handed out and not had back, large blocks included.
-double heap_in_use()
-{
-    const struct mallinfo2 info = mallinfo2();
-    return double(info.uordblks + info.hblkhd);
-}
-
-// A month of measurements of all four lamps with constants loaded.
-std::vector<Tlumo_measure> month_of_records()
-{
-    std::vector<Tlumo_measure> records(MONTH_ROWS);
-    std::mt19937 rng(3);
-    std::normal_distribution<float> noise(0.0f, 1.0f);
-    for (unsigned i = 0; i < MONTH_ROWS; ++i) {
-        Tlumo_measure& r = records[i];
-        r.timestamp = int32_t(1607337600 + 10 * i);
-        for (int lamp = 0; lamp < LAMP_COUNT; ++lamp) r.delta[lamp] = 40.0f + 300.0f * float(lamp) + noise(rng);
-        r.temperature = 11.5f + 0.1f * noise(rng);
-        r.ppb_a = 12.345f + 0.01f * noise(rng);
-        r.ppb_b = 0.5f + 0.01f * noise(rng);
-        r.ppb_c = 0.25f + 0.01f * noise(rng);
-        r.ntu = 3.21f + 0.01f * noise(rng);
-    }
-    return records;
 }
 
 // The program's table with its grid model and the grid itself, set up as

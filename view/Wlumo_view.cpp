@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSplitter>
+#include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -18,6 +19,7 @@
 #include "app/Lamp_panel.h"
 #include "app/Latest_group.h"
 #include "app/Lumo2_app.h"
+#include "view/Chart_pane.h"
 #include "view/Measure_table_model.h"
 
 namespace {
@@ -57,6 +59,7 @@ TFlumo_view::TFlumo_view(QWidget* parent) : QMainWindow(parent)
         placed(new QPushButton("Load calibration file ... ", Panel1), "bt_load_calibration", {16, 256, 193, 29});
 
     pl_connected = new_lamp_panel(Panel1, "pl_connected", 776, 8, 25);
+    keep_at_top_right(pl_connected, 18);
 
     Splitter1 = new QSplitter(Qt::Vertical, column->parentWidget());
     Splitter1->setObjectName("Splitter1");
@@ -64,11 +67,7 @@ TFlumo_view::TFlumo_view(QWidget* parent) : QMainWindow(parent)
     Splitter1->setChildrenCollapsible(false);
     column->addWidget(Splitter1, 1);
 
-    StringGrid1 = new QTableView(Splitter1);
-    set_up_text_grid(StringGrid1, "StringGrid1");
-    // Rows of one height: the grid need not measure weeks of rows.
-    StringGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-
+    add_pages();
     Memo1 = text_pane(Splitter1, "Memo1", 8, false);
     Splitter1->setStretchFactor(0, 1);
     Splitter1->setStretchFactor(1, 0);
@@ -92,6 +91,20 @@ TFlumo_view::TFlumo_view(QWidget* parent) : QMainWindow(parent)
     bind_table();
 }
 
+// The measurement grid and the chart of the same rows, one page each.
+void TFlumo_view::add_pages()
+{
+    PageControl1 = new QTabWidget(Splitter1);
+    PageControl1->setObjectName("PageControl1");
+    StringGrid1 = new QTableView;
+    set_up_text_grid(StringGrid1, "StringGrid1");
+    // Rows of one height: the grid need not measure weeks of rows.
+    StringGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    PageControl1->addTab(StringGrid1, "Table");
+    Chart_pane1 = new TChart_pane;
+    PageControl1->addTab(Chart_pane1, "Chart");
+}
+
 // The grid shows the view master's table, which outlives the window. It is
 // bound once the application's record exists.
 void TFlumo_view::bind_table()
@@ -103,6 +116,7 @@ void TFlumo_view::bind_table()
     StringGrid1->setColumnWidth(1, 140);  // the whole date and time
     connect(table_model, &Tmeasure_table_model::header_fixed_changed, StringGrid1->horizontalHeader(),
             &QHeaderView::setVisible);
+    Chart_pane1->bind(table, &the_app()->view_master.constants);
     table->table_clear();
 }
 
@@ -111,6 +125,7 @@ void TFlumo_view::load_calibration()
     if (OpenDialog1->exec() != QDialog::Accepted || OpenDialog1->selectedFiles().isEmpty() || !the_app()) return;
     QByteArray path = QFile::encodeName(OpenDialog1->selectedFiles().first());
     the_app()->view_master.load_calibration(path.constData());
+    Chart_pane1->constants_changed();
 }
 
 void TFlumo_view::save_table()

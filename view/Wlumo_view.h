@@ -8,7 +8,9 @@ class QFrame;
 class QPlainTextEdit;
 class QPushButton;
 class QSplitter;
+class QTabWidget;
 class QTableView;
+class TChart_pane;
 class TLatest_group;
 class Tmeasure_table_model;
 
@@ -30,7 +32,9 @@ public:
     QPushButton* bt_load_calibration;
     QFrame* pl_connected;
     QSplitter* Splitter1;
+    QTabWidget* PageControl1;  // "Table" and "Chart"
     QTableView* StringGrid1;
+    TChart_pane* Chart_pane1;
     QPlainTextEdit* Memo1;
     QAction* save1;
     QAction* clear1;
@@ -44,6 +48,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void add_pages();
     void bind_table();
     void load_calibration();
     void save_table();

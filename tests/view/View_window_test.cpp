@@ -6,16 +6,24 @@
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTableView>
+#include <QMouseEvent>
+#include <QTabWidget>
 #include <QTimer>
+#include <qcustomplot.h>
 
+#include <cmath>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/Gui.h"
 #include "app/Lumo2_app.h"
+#include "events/Lib_cpp.h"
 #include "link/Lumo_data.h"
 #include "support/Fake_ui.h"
 #include "support/Temp_dir.h"
+#include "view/Chart_pane.h"
 #include "view/Legacy_calibration.h"
 #include "view/Wlumo_view.h"
 
@@ -54,6 +62,39 @@ protected:
         m.timestamp = 1607337600;
         m.delta[LAMP_A] = delta_a;
         app.view_master.table.table_add(&m);
+    }
+
+    void add_row(int32_t time, float delta_a, float delta_b, float ppb_a = undefined_float())
+    {
+        Tlumo_measure m;
+        m.timestamp = time;
+        m.delta[LAMP_A] = delta_a;
+        m.delta[LAMP_B] = delta_b;
+        m.ppb_a = ppb_a;
+        app.view_master.table.table_add(&m);
+    }
+
+    void load_constants()
+    {
+        dir.write("constants.txt", Tlegacy_calibration().text());
+        const QString constants = QString::fromStdString(dir.file("constants.txt"));
+        with_dialog(
+            view->OpenDialog1,
+            [this, constants] {
+                view->OpenDialog1->selectFile(constants);
+                static_cast<QDialog*>(view->OpenDialog1)->accept();
+            },
+            [this] { view->bt_load_calibration->click(); });
+    }
+
+    // The view window's chart, drawn as the user sees it.
+    TChart_pane* show_chart()
+    {
+        view->show();
+        view->PageControl1->setCurrentWidget(view->Chart_pane1);
+        QCoreApplication::processEvents();
+        view->Chart_pane1->plot()->replot();
+        return view->Chart_pane1;
     }
 
     const std::vector<std::string>& log() { return ui.lines(WIN_VIEW, "Memo1"); }
@@ -133,6 +174,123 @@ TEST_F(View_window, GridShowsTheHeaderRowThenTheMeasurements)
     EXPECT_EQ(model->rowCount(), 1);
     EXPECT_EQ(model->index(0, 0).data().toString(), "Timestamp");
     EXPECT_TRUE(view->StringGrid1->horizontalHeader()->isHidden());
+}
+
+TEST_F(View_window, ConnectionLampStaysInTheTopRightCorner)
+{
+    view->show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(view->pl_connected->geometry(), QRect(776, 8, 25, 25));
+    view->resize(1100, 931);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(view->pl_connected->geometry(), QRect(1100 - 18 - 25, 8, 25, 25));
+}
+
+// The chart's points: time and value, NaN for a gap.
+using Tpoints = std::vector<std::pair<double, double>>;
+
+Tpoints points_of(const QCPGraph* graph)
+{
+    Tpoints points;
+    for (const QCPGraphData& point : *graph->data()) points.push_back({point.key, point.value});
+    return points;
+}
+
+// NaN never equals itself: gaps are compared as a marker value.
+Tpoints gaps_marked(Tpoints points)
+{
+    for (auto& point : points)
+        if (std::isnan(point.second)) point.second = -999;
+    return points;
+}
+
+TEST_F(View_window, ChartDrawsTheTableRowsWithGapsAndIsClearedWithIt)
+{
+    const float none = undefined_float();
+    add_row(1000, 1.5f, none);
+    add_row(1010, none, 2.0f);
+    add_row(1020, none, 3.0f);
+    add_row(1030, 4.0f, none);
+    const Tpoints lamp_a = {{1000, 1.5}, {1010, -999}, {1030, 4.0}};
+    const Tpoints lamp_b = {{1010, 2.0}, {1020, 3.0}, {1030, -999}};
+    TChart_pane* chart = view->Chart_pane1;
+    EXPECT_EQ(gaps_marked(points_of(chart->series(0))), lamp_a);
+    EXPECT_EQ(gaps_marked(points_of(chart->series(1))), lamp_b);
+    EXPECT_TRUE(chart->series(2)->data()->isEmpty());
+
+    // A chart bound to a table already full reads every row at once.
+    TChart_pane late;
+    late.bind(&app.view_master.table, &app.view_master.constants);
+    EXPECT_EQ(gaps_marked(points_of(late.series(0))), lamp_a);
+    EXPECT_EQ(gaps_marked(points_of(late.series(1))), lamp_b);
+
+    view->clear1->trigger();
+    for (int s = 0; s < Tchart_plan::SERIES; ++s) {
+        EXPECT_TRUE(chart->series(s)->data()->isEmpty()) << s;
+        EXPECT_TRUE(late.series(s)->data()->isEmpty()) << s;
+    }
+    add_row(2000, 5.0f, none);
+    EXPECT_EQ(points_of(chart->series(0)), Tpoints({{2000, 5.0}}));
+}
+
+TEST_F(View_window, ChartShowsDeltasUntilConstantsAreLoaded)
+{
+    TChart_pane* chart = view->Chart_pane1;
+    add_row(1000, 1.5f, 2.5f, 7.0f);
+    EXPECT_EQ(chart->series(0)->name(), "delta A");
+    EXPECT_EQ(chart->series(3)->name(), "delta T");
+    EXPECT_TRUE(chart->plot()->yAxis->label().contains("no calibration constants"));
+    EXPECT_EQ(points_of(chart->series(0)), Tpoints({{1000, 1.5}}));
+
+    load_constants();
+    ASSERT_EQ(app.view_master.constants.valid, 1);
+    EXPECT_EQ(chart->series(0)->name(), "ppb A (Uranine)");
+    EXPECT_EQ(chart->series(1)->name(), "ppb B (SulforhodamineB)");
+    EXPECT_EQ(chart->series(3)->name(), "NTU");
+    EXPECT_EQ(chart->plot()->yAxis->label(), "Concentration (ppb)");
+    // The earlier row is drawn again as concentrations.
+    EXPECT_EQ(points_of(chart->series(0)), Tpoints({{1000, 7.0}}));
+    EXPECT_TRUE(chart->series(1)->data()->isEmpty());
+}
+
+TEST_F(View_window, ClickingALegendEntryHidesAndShowsItsSeries)
+{
+    add_row(1000, 1.5f, 2.5f);
+    add_row(1010, 2.5f, 3.5f);
+    TChart_pane* chart = show_chart();
+    QCPGraph* lamp_b = chart->series(1);
+    const QPointF entry = QRectF(chart->plot()->legend->itemWithPlottable(lamp_b)->rect()).center();
+    auto click = [&] {
+        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent event(type, entry, chart->plot()->mapToGlobal(entry), Qt::LeftButton,
+                              type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(chart->plot(), &event);
+        }
+    };
+    click();
+    EXPECT_FALSE(lamp_b->visible());
+    EXPECT_TRUE(chart->series(0)->visible());
+    EXPECT_TRUE(chart->following());
+    click();
+    EXPECT_TRUE(lamp_b->visible());
+}
+
+TEST_F(View_window, SaveChartWritesAPng)
+{
+    add_row(1000, 1.5f, 2.5f);
+    add_row(1010, 2.5f, 3.5f);
+    TChart_pane* chart = show_chart();
+    const QString path = QString::fromStdString(dir.file("curve"));
+    with_dialog(
+        chart->SaveDialog2,
+        [chart, path] {
+            chart->SaveDialog2->selectFile(path);
+            static_cast<QDialog*>(chart->SaveDialog2)->accept();
+        },
+        [chart] { chart->bt_save_chart->click(); });
+    const std::string png = dir.read("curve.png");
+    ASSERT_GT(png.size(), 1000u);
+    EXPECT_EQ(png.substr(1, 3), "PNG");
 }
 
 TEST_F(View_window, ClosingStopsAcquisitionAndShowsTheMainWindow)

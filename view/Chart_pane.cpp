@@ -1,0 +1,276 @@
+#include "view/Chart_pane.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <qcustomplot.h>
+
+#include "app/Form_helpers.h"
+#include "events/My_string.h"
+#include "view/Vorn_lumo.h"
+
+namespace {
+
+const QColor SERIES_COLOURS[Tchart_plan::SERIES] = {
+    QColor(0, 150, 0),    // lamp A: uranine glows green
+    QColor(200, 0, 60),   // lamp B
+    QColor(0, 80, 200),   // lamp C
+    QColor(130, 90, 40),  // lamp T: turbidity
+};
+const QColor HIDDEN_TEXT(160, 160, 160);
+
+QSharedPointer<QCPAxisTicker> value_ticker(bool logarithmic)
+{
+    if (logarithmic) return QSharedPointer<QCPAxisTickerLog>::create();
+    return QSharedPointer<QCPAxisTicker>::create();
+}
+
+void set_scale(QCPAxis* axis, bool logarithmic)
+{
+    axis->setScaleType(logarithmic ? QCPAxis::stLogarithmic : QCPAxis::stLinear);
+    axis->setTicker(value_ticker(logarithmic));
+}
+
+}  // namespace
+
+TChart_pane::TChart_pane(QWidget* parent) : QWidget(parent)
+{
+    setObjectName("Chart_pane");
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(4, 4, 4, 4);
+    auto* controls = new QHBoxLayout;
+    column->addLayout(controls);
+    cb_logarithmic = new QCheckBox("Logarithmic", this);
+    cb_logarithmic->setObjectName("cb_logarithmic");
+    bt_reset_view = new QPushButton("Reset view", this);
+    bt_reset_view->setObjectName("bt_reset_view");
+    bt_save_chart = new QPushButton("Save chart...", this);
+    bt_save_chart->setObjectName("bt_save_chart");
+    controls->addWidget(cb_logarithmic);
+    controls->addWidget(bt_reset_view);
+    controls->addWidget(bt_save_chart);
+    controls->addStretch(1);
+
+    Chart1 = new QCustomPlot(this);
+    Chart1->setObjectName("Chart1");
+    column->addWidget(Chart1, 1);
+    set_up_plot();
+
+    SaveDialog2 = save_dialog(this, "SaveDialog2", {"PNG (*.png)", "PDF (*.pdf)"}, "png");
+    connect(SaveDialog2, &QFileDialog::filterSelected, SaveDialog2, [this](const QString& filter) {
+        SaveDialog2->setDefaultSuffix(filter.startsWith("PDF") ? "pdf" : "png");
+    });
+
+    connect(cb_logarithmic, &QCheckBox::toggled, this, &TChart_pane::set_logarithmic);
+    connect(bt_reset_view, &QPushButton::clicked, this, &TChart_pane::reset_view);
+    connect(bt_save_chart, &QPushButton::clicked, this, &TChart_pane::choose_file);
+    rebuild();
+}
+
+TChart_pane::~TChart_pane()
+{
+    if (table) table->remove_listener(this);
+}
+
+void TChart_pane::set_up_plot()
+{
+    auto ticker = QSharedPointer<QCPAxisTickerDateTime>::create();
+    ticker->setDateTimeSpec(Qt::UTC);
+    ticker->setDateTimeFormat("dd.MM.yyyy\nhh:mm:ss");
+    Chart1->xAxis->setTicker(ticker);
+    Chart1->xAxis->setLabel(CHART_TIME_TITLE);
+    Chart1->yAxis2->setVisible(true);
+    for (int s = 0; s < Tchart_plan::SERIES; ++s) {
+        QCPAxis* value_axis = s == Tchart_plan::RIGHT_AXIS_SERIES ? Chart1->yAxis2 : Chart1->yAxis;
+        QCPGraph* graph = Chart1->addGraph(Chart1->xAxis, value_axis);
+        // A pen of one pixel: a wider one makes Qt stroke the outline of
+        // every thinned-out segment, ten times slower over a month of rows.
+        graph->setPen(QPen(SERIES_COLOURS[s], 1.0));
+    }
+    Chart1->legend->setVisible(true);
+    Chart1->legend->setBrush(QColor(255, 255, 255, 210));
+    Chart1->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
+    Chart1->setNoAntialiasingOnDrag(true);
+    QCPAxisRect* rect = Chart1->axisRect();
+    rect->setRangeDragAxes({Chart1->xAxis}, {Chart1->yAxis, Chart1->yAxis2});
+    rect->setRangeZoomAxes({Chart1->xAxis}, {Chart1->yAxis, Chart1->yAxis2});
+
+    connect(Chart1, &QCustomPlot::legendClick, this, [this](QCPLegend*, QCPAbstractLegendItem* item, QMouseEvent*) {
+        if (auto* entry = qobject_cast<QCPPlottableLegendItem*>(item))
+            toggle_series(qobject_cast<QCPGraph*>(entry->plottable()));
+    });
+    // Zooming or dragging by hand ends following until "Reset view".
+    connect(Chart1, &QCustomPlot::mouseWheel, this, [this] { follow = false; });
+    connect(Chart1, &QCustomPlot::mouseMove, this, [this](QMouseEvent* event) {
+        if (event->buttons() != Qt::NoButton) follow = false;
+    });
+}
+
+void TChart_pane::bind(Tmeasure_table* measure_table, const Tvorn_lumo* calibration)
+{
+    if (table) table->remove_listener(this);
+    table = measure_table;
+    constants = calibration;
+    if (table) table->add_listener(this);
+    rebuild();
+    schedule_update();
+}
+
+void TChart_pane::constants_changed() { update_view(); }
+
+QCPGraph* TChart_pane::series(int index) const { return Chart1->graph(index); }
+
+// Draws every row again under the current constants and scale.
+void TChart_pane::rebuild()
+{
+    static const Tvorn_lumo no_constants;
+    feed.reset(chart_plan(constants ? *constants : no_constants), cb_logarithmic->isChecked());
+    const Tchart_plan& plan = feed.plan();
+    for (int s = 0; s < Tchart_plan::SERIES; ++s) {
+        series(s)->data()->clear();
+        series(s)->setName(QString::fromLatin1(plan.name[s].c_str()));
+    }
+    Chart1->yAxis->setLabel(QString::fromLatin1(plan.left_title.c_str()));
+    Chart1->yAxis2->setLabel(QString::fromLatin1(plan.right_title.c_str()));
+    read_new_rows();
+}
+
+// Takes every row the table has and the chart has not: one after a single
+// add, all of them after a load.
+void TChart_pane::read_new_rows()
+{
+    if (!table) return;
+    if (table->data_rows() < feed.rows()) {
+        rebuild();
+        return;
+    }
+    for (unsigned row = feed.rows(); row < table->data_rows(); ++row) feed.add(table->row(row), this);
+}
+
+void TChart_pane::add_point(int index, double time, double value) { series(index)->addData(time, value); }
+
+void TChart_pane::row_added()
+{
+    read_new_rows();
+    schedule_update();
+}
+
+void TChart_pane::table_cleared()
+{
+    rebuild();
+    schedule_update();
+}
+
+// Rows come one at a time or by the thousand; the axes and the drawing
+// follow once the burst is over.
+void TChart_pane::schedule_update()
+{
+    if (update_pending) return;
+    update_pending = true;
+    QTimer::singleShot(0, this, &TChart_pane::update_view);
+}
+
+void TChart_pane::update_view()
+{
+    update_pending = false;
+    if (constants && !(chart_plan(*constants) == feed.plan())) rebuild();
+    if (follow) fit_axes();
+    // A hidden chart is drawn when it is shown.
+    if (isVisible()) Chart1->replot();
+}
+
+void TChart_pane::fit_axes()
+{
+    const Tchart_range time = follow_time_range(feed.times());
+    Chart1->xAxis->setRange(time.lower, time.upper);
+    Tchart_extent left;
+    for (int s = 0; s < Tchart_plan::SERIES; ++s)
+        if (s != Tchart_plan::RIGHT_AXIS_SERIES && series(s)->visible()) left.include(feed.values(s));
+    Tchart_extent right;
+    if (series(Tchart_plan::RIGHT_AXIS_SERIES)->visible()) right = feed.values(Tchart_plan::RIGHT_AXIS_SERIES);
+    const Tchart_range left_range = follow_value_range(left, feed.logarithmic());
+    const Tchart_range right_range = follow_value_range(right, feed.logarithmic());
+    Chart1->yAxis->setRange(left_range.lower, left_range.upper);
+    Chart1->yAxis2->setRange(right_range.lower, right_range.upper);
+}
+
+void TChart_pane::reset_view()
+{
+    follow = true;
+    update_view();
+}
+
+void TChart_pane::set_logarithmic(bool logarithmic)
+{
+    // The box's signal comes back here.
+    if (cb_logarithmic->isChecked() != logarithmic) {
+        cb_logarithmic->setChecked(logarithmic);
+        return;
+    }
+    set_scale(Chart1->yAxis, logarithmic);
+    set_scale(Chart1->yAxis2, logarithmic);
+    rebuild();
+    update_view();
+}
+
+void TChart_pane::toggle_series(QCPGraph* graph)
+{
+    if (!graph) return;
+    graph->setVisible(!graph->visible());
+    if (QCPPlottableLegendItem* entry = Chart1->legend->itemWithPlottable(graph))
+        entry->setTextColor(graph->visible() ? QColor(Qt::black) : HIDDEN_TEXT);
+    update_view();
+}
+
+bool TChart_pane::save(const QString& path)
+{
+    if (update_pending) update_view();
+    const QByteArray name = QFile::encodeName(path);
+    const bool saved = chart_file_is_pdf(name.constData()) ? Chart1->savePdf(path) : Chart1->savePng(path);
+    if (!saved) log_printf("ERROR : unable to write \"%s\"", name.constData());
+    return saved;
+}
+
+void TChart_pane::choose_file()
+{
+    if (SaveDialog2->exec() != QDialog::Accepted || SaveDialog2->selectedFiles().isEmpty()) return;
+    save(SaveDialog2->selectedFiles().first());
+}
+
+void TChart_pane::add_marker(double time, const QString& label, const QColor& colour)
+{
+    auto* line = new QCPItemStraightLine(Chart1);
+    for (QCPItemPosition* end : {line->point1, line->point2}) end->setTypeY(QCPItemPosition::ptAxisRectRatio);
+    line->point1->setCoords(time, 0.0);
+    line->point2->setCoords(time, 1.0);
+    line->setPen(QPen(colour, 1.0, Qt::DashLine));
+    auto* text = new QCPItemText(Chart1);
+    text->position->setTypeY(QCPItemPosition::ptAxisRectRatio);
+    text->position->setCoords(time, 0.0);
+    text->setPositionAlignment(Qt::AlignLeft | Qt::AlignTop);
+    text->setPadding(QMargins(3, 2, 3, 2));
+    text->setColor(colour);
+    text->setText(label);
+    markers.append({line, text});
+    schedule_update();
+}
+
+void TChart_pane::clear_markers()
+{
+    for (const Tmarker& marker : markers) {
+        Chart1->removeItem(marker.line);
+        Chart1->removeItem(marker.label);
+    }
+    markers.clear();
+    schedule_update();
+}
+
+void TChart_pane::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    update_view();
+}
