@@ -59,8 +59,9 @@ std::string state_name(Tfigure_state state)
     return state == Tfigure_state::provisional ? "provisional" : "not available";
 }
 
-// Per lamp, each reason once with the figures it concerns.
-void append_reasons(const Tlamp_analysis& lamp, std::string* text)
+}  // namespace
+
+void analysis_reasons_text(const Tlamp_analysis& lamp, std::string* text)
 {
     bool told[RESULT_COUNT] = {};
     for (int result = 0; result < RESULT_COUNT; ++result) {
@@ -80,7 +81,7 @@ void append_reasons(const Tlamp_analysis& lamp, std::string* text)
     }
 }
 
-}  // namespace
+const char* result_label(Tresult result) { return COLUMNS[result].label; }
 
 std::string figure_text(const Tfigure& figure, Tresult result)
 {
@@ -131,5 +132,5 @@ void analysis_table_text(const Ttracer_inputs& inputs, const std::vector<Tlamp_a
     }
     *text += "\n* provisional, - not available; why:\n";
     for (const Tlamp_analysis& lamp : lamps)
-        append_reasons(lamp, text);
+        analysis_reasons_text(lamp, text);
 }

@@ -19,3 +19,8 @@ void analysis_table_text(const Ttracer_inputs& inputs, const std::vector<Tlamp_a
 
 // The text of one figure as both forms write it.
 std::string figure_text(const Tfigure& figure, Tresult result);
+// "Recovered mass (g)" and the like.
+const char* result_label(Tresult result);
+// Appends one line per reason of the lamp's figures that are provisional or
+// not available: "A provisional (mass_g, ...): the curve has not come back ...".
+void analysis_reasons_text(const Tlamp_analysis& lamp, std::string* text);

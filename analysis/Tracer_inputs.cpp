@@ -97,14 +97,38 @@ int tracer_lamp_of(std::string_view name)
     return -1;
 }
 
+Ttracer_fields tracer_inputs_fields(const Ttracer_inputs& inputs)
+{
+    Ttracer_fields fields = {{"injection", injection_text(inputs.injection_utc)}};
+    for (const Tnumber_key& key : number_keys()) {
+        fields.push_back({key.name, value_text(field(inputs, key))});
+        if (key.name == "discharge")
+            fields.push_back({"discharge_file", inputs.discharge_file});
+    }
+    return fields;
+}
+
+bool tracer_inputs_from_fields(const Ttracer_fields& fields, Ttracer_inputs* inputs, std::string* error)
+{
+    Ttracer_inputs read;
+    for (const auto& [name, value] : fields) {
+        std::string fault;
+        if (!read_value(name, value, &read, &fault)) {
+            *error = name + ": " + fault;
+            return false;
+        }
+    }
+    if (!tracer_inputs_check(read, error))
+        return false;
+    *inputs = read;
+    return true;
+}
+
 void tracer_inputs_text(const Ttracer_inputs& inputs, std::string* text)
 {
-    *text = "injection=" + injection_text(inputs.injection_utc) + "\r\n";
-    for (const Tnumber_key& key : number_keys()) {
-        *text += key.name + "=" + value_text(field(inputs, key)) + "\r\n";
-        if (key.name == "discharge")
-            *text += "discharge_file=" + inputs.discharge_file + "\r\n";
-    }
+    text->clear();
+    for (const auto& [name, value] : tracer_inputs_fields(inputs))
+        *text += name + "=" + value + "\r\n";
 }
 
 bool tracer_inputs_read(std::string_view text, Ttracer_inputs* inputs, std::string* error)

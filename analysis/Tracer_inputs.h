@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 // What a tracer test's analysis needs besides the measurements, given once
 // per test and kept with it. A value not given is the undefined marker.
@@ -16,6 +18,15 @@ struct Ttracer_inputs {
     double distance_m;                  // injection to sampling point
     double background_ppb[TRACER_LAMPS];  // typed; else the mean of the rows before the injection
 };
+
+// The inputs as named texts, in the file's order: "injection", "mass_A",
+// "mass_B", "mass_C", "discharge", "discharge_file", "distance",
+// "background_A", "background_B", "background_C"; "" when not given.
+using Ttracer_fields = std::vector<std::pair<std::string, std::string>>;
+Ttracer_fields tracer_inputs_fields(const Ttracer_inputs& inputs);
+// Reads named texts as the file's lines (unknown names skipped); false,
+// with the name and the fault, as tracer_inputs_read.
+bool tracer_inputs_from_fields(const Ttracer_fields& fields, Ttracer_inputs* inputs, std::string* error);
 
 // The inputs as a small text file: one "name=value" line each, CR LF, a
 // value left empty when not given. Times as "dd.mm.yyyy hh:mm:ss" UTC
