@@ -62,24 +62,24 @@ TTracer_test_pane::TTracer_test_pane(QWidget* parent) : QWidget(parent)
     row->addWidget(inputs_form(), 0);
 
     auto* results = new QVBoxLayout;
-    tb_results = new QTableWidget(RESULT_COUNT, 0);
-    tb_results->setObjectName("tb_results");
-    tb_results->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    tb_results->verticalHeader()->setDefaultSectionSize(20);
+    StringGrid2 = new QTableWidget(RESULT_COUNT, 0);
+    StringGrid2->setObjectName("StringGrid2");
+    StringGrid2->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    StringGrid2->verticalHeader()->setDefaultSectionSize(20);
     QStringList labels;
     for (int result = 0; result < RESULT_COUNT; ++result) labels << result_label(Tresult(result));
-    tb_results->setVerticalHeaderLabels(labels);
-    results->addWidget(tb_results, 3);
-    Memo_reasons = text_pane(this, "Memo_reasons", 0, true);
-    results->addWidget(Memo_reasons, 1);
+    StringGrid2->setVerticalHeaderLabels(labels);
+    results->addWidget(StringGrid2, 3);
+    Memo2 = text_pane(this, "Memo2", 0, true);
+    results->addWidget(Memo2, 1);
     row->addLayout(results, 1);
 
     OpenDialog3 = open_dialog(this, "OpenDialog3", {"Tracer test (*.txt)", "all (*.*)"}, "txt");
     SaveDialog3 = save_dialog(this, "SaveDialog3", {"Tracer test (*.txt)", "all (*.*)"}, "txt");
-    DischargeDialog = open_dialog(this, "DischargeDialog", {"CSV (*.csv)", "all (*.*)"}, "csv");
-    ReportDialog = open_dialog(this, "ReportDialog");
-    ReportDialog->setFileMode(QFileDialog::Directory);
-    ReportDialog->setOption(QFileDialog::ShowDirsOnly);
+    OpenDialog4 = open_dialog(this, "OpenDialog4", {"CSV (*.csv)", "all (*.*)"}, "csv");
+    OpenDialog5 = open_dialog(this, "OpenDialog5");
+    OpenDialog5->setFileMode(QFileDialog::Directory);
+    OpenDialog5->setOption(QFileDialog::ShowDirsOnly);
 
     connect(bt_apply, &QPushButton::clicked, this, &TTracer_test_pane::apply);
     connect(bt_load_inputs, &QPushButton::clicked, this, &TTracer_test_pane::load_inputs);
@@ -170,11 +170,11 @@ void TTracer_test_pane::show_inputs()
 void TTracer_test_pane::show_results()
 {
     const std::vector<Tlamp_analysis>& lamps = test->results();
-    tb_results->setColumnCount(int(lamps.size()));
+    StringGrid2->setColumnCount(int(lamps.size()));
     std::string reasons;
     for (int column = 0; column < int(lamps.size()); ++column) {
         const Tlamp_analysis& lamp = lamps[size_t(column)];
-        tb_results->setHorizontalHeaderItem(column, new QTableWidgetItem(QString("Lamp ") + tracer_lamp_name(lamp.lamp)));
+        StringGrid2->setHorizontalHeaderItem(column, new QTableWidgetItem(QString("Lamp ") + tracer_lamp_name(lamp.lamp)));
         for (int result = 0; result < RESULT_COUNT; ++result) {
             const Tfigure& figure = lamp.figures[result];
             const bool provisional = figure.state == Tfigure_state::provisional;
@@ -182,14 +182,14 @@ void TTracer_test_pane::show_results()
             item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             item->setToolTip(text_of(figure.reason));
             if (figure.state != Tfigure_state::available) item->setForeground(QColor(130, 130, 130));
-            tb_results->setItem(result, column, item);
+            StringGrid2->setItem(result, column, item);
         }
         analysis_reasons_text(lamp, &reasons);
     }
     if (lamps.empty())
-        Memo_reasons->setPlainText("Give the injection time and press Apply.");
+        Memo2->setPlainText("Give the injection time and press Apply.");
     else
-        Memo_reasons->setPlainText(reasons.empty() ? "Every figure is available."
+        Memo2->setPlainText(reasons.empty() ? "Every figure is available."
                                                    : "* provisional, - not available; why:\n" + text_of(reasons));
 }
 
@@ -227,15 +227,15 @@ void TTracer_test_pane::save_inputs()
 
 void TTracer_test_pane::choose_discharge_file()
 {
-    if (DischargeDialog->exec() != QDialog::Accepted || DischargeDialog->selectedFiles().isEmpty()) return;
-    edits["discharge_file"]->setText(DischargeDialog->selectedFiles().first());
+    if (OpenDialog4->exec() != QDialog::Accepted || OpenDialog4->selectedFiles().isEmpty()) return;
+    edits["discharge_file"]->setText(OpenDialog4->selectedFiles().first());
 }
 
 // The inputs, the results and the chart as a PNG, into one folder.
 void TTracer_test_pane::save_report()
 {
-    if (!test || ReportDialog->exec() != QDialog::Accepted || ReportDialog->selectedFiles().isEmpty()) return;
-    const QString folder = ReportDialog->selectedFiles().first();
+    if (!test || OpenDialog5->exec() != QDialog::Accepted || OpenDialog5->selectedFiles().isEmpty()) return;
+    const QString folder = OpenDialog5->selectedFiles().first();
     std::string error;
     if (!test->save_report(QFile::encodeName(folder).constData(), &error)) {
         tell(text_of(error), true);

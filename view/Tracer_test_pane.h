@@ -34,12 +34,12 @@ public:
     QPushButton* bt_save_inputs;
     QPushButton* bt_save_report;
     QLabel* lb_message;
-    QTableWidget* tb_results;
-    QPlainTextEdit* Memo_reasons;
-    QFileDialog* OpenDialog3;     // inputs file
-    QFileDialog* SaveDialog3;     // inputs file
-    QFileDialog* DischargeDialog; // discharge file
-    QFileDialog* ReportDialog;    // report folder
+    QTableWidget* StringGrid2;  // the figures, one column per lamp
+    QPlainTextEdit* Memo2;      // why figures are provisional or not available
+    QFileDialog* OpenDialog3;   // inputs file
+    QFileDialog* SaveDialog3;   // inputs file
+    QFileDialog* OpenDialog4;   // discharge file
+    QFileDialog* OpenDialog5;   // report folder
 
 private:
     QWidget* inputs_form();

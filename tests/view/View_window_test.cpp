@@ -325,22 +325,22 @@ void add_pulse(const std::function<void(int32_t, float)>& add)
 TEST_F(View_window, TracerTestFollowsTheRowsAndMarksTheChart)
 {
     TTracer_test_pane* page = view->Tracer_test_pane1;
-    EXPECT_EQ(page->tb_results->columnCount(), 0);
+    EXPECT_EQ(page->StringGrid2->columnCount(), 0);
     page->edits["injection"]->setText("1000");
     page->edits["mass_A"]->setText("2.5");
     page->edits["discharge"]->setText("100");
     page->edits["distance"]->setText("-5");
     page->bt_apply->click();
     EXPECT_NE(page->lb_message->text().toStdString().find("distance must be above 0 m"), std::string::npos);
-    EXPECT_EQ(page->tb_results->columnCount(), 0);
+    EXPECT_EQ(page->StringGrid2->columnCount(), 0);
 
     page->edits["distance"]->setText("600");
     page->bt_apply->click();
     EXPECT_EQ(page->lb_message->text(), "Applied.");
     EXPECT_EQ(page->edits["injection"]->text(), "01.01.1970 00:16:40");  // as the inputs file keeps it
     add_pulse([this](int32_t time, float ppb) { add_row(time, 1.0f, 1.0f, ppb); });
-    ASSERT_EQ(page->tb_results->columnCount(), 1);
-    const auto cell = [page](int result) { return page->tb_results->item(result, 0)->text().toStdString(); };
+    ASSERT_EQ(page->StringGrid2->columnCount(), 1);
+    const auto cell = [page](int result) { return page->StringGrid2->item(result, 0)->text().toStdString(); };
     EXPECT_EQ(cell(RESULT_FIRST_ARRIVAL), "300");
     EXPECT_EQ(cell(RESULT_PEAK_TIME), "480");
     EXPECT_EQ(cell(RESULT_VELOCITY_FIRST), "2");
@@ -355,9 +355,9 @@ TEST_F(View_window, TracerTestFollowsTheRowsAndMarksTheChart)
         if (time < 1800) add_row(time, 1.0f, 1.0f, ppb);
     });
     EXPECT_EQ(cell(RESULT_MASS).back(), '*');
-    EXPECT_NE(page->tb_results->item(RESULT_MASS, 0)->toolTip().toStdString().find("not come back to background"),
+    EXPECT_NE(page->StringGrid2->item(RESULT_MASS, 0)->toolTip().toStdString().find("not come back to background"),
               std::string::npos);
-    EXPECT_NE(page->Memo_reasons->toPlainText().toStdString().find("A provisional"), std::string::npos);
+    EXPECT_NE(page->Memo2->toPlainText().toStdString().find("A provisional"), std::string::npos);
 }
 
 TEST_F(View_window, TracerTestReportAndInputsGoToChosenFiles)
@@ -378,7 +378,7 @@ TEST_F(View_window, TracerTestReportAndInputsGoToChosenFiles)
             [button] { button->click(); });
     };
     std::filesystem::create_directory(dir.file("report"));
-    choose(page->ReportDialog, dir.file("report"), page->bt_save_report);
+    choose(page->OpenDialog5, dir.file("report"), page->bt_save_report);
     EXPECT_EQ(page->lb_message->text().toStdString(), "Report saved in " + dir.file("report") + ".");
     EXPECT_EQ(dir.read("report/results.csv").substr(0, 19), "lamp;background_ppb");
     EXPECT_NE(dir.read("report/results.txt").find("First arrival (s)"), std::string::npos);
