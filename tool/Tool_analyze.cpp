@@ -82,6 +82,17 @@ bool read_inputs(const Ttool_command_line& line, Ttracer_inputs* inputs, std::st
     return tracer_inputs_check(*inputs, error);
 }
 
+// A journal being written, or one whose writer stopped mid-row, may end in
+// a line without its line end: that row is left out, and the user told.
+void drop_cut_off_row(const std::string& path, std::string* text, Ttool_output* io)
+{
+    const size_t end = text->rfind('\n');
+    if (text->empty() || text->back() == '\n' || end == std::string::npos)
+        return;
+    text->resize(end + 1);
+    tool_error(io, "analyze", path + ": the last line has no line end (cut off mid-row): left out");
+}
+
 bool rows_from(const std::vector<Tmeasure_row>& rows, double injection_utc)
 {
     for (const Tmeasure_row& row : rows)
@@ -117,6 +128,7 @@ int tool_analyze(const Ttool_args& args, Ttool_output* io)
         tool_error(io, command, "unable to read \"" + table_path + "\"");
         return TOOL_BAD_INPUT;
     }
+    drop_cut_off_row(table_path, &text, io);
     if (!measure_rows(text, &rows, &error)) {
         tool_error(io, command, table_path + ": " + error);
         return TOOL_BAD_INPUT;

@@ -186,9 +186,12 @@ protected:
 
 TEST_F(Tool_analyze_files, WritesOneLinePerLampForScripts)
 {
+    // A journal whose writer stopped mid-row: that row is left out.
+    dir.write("table.csv", dir.read("table.csv") + "1796725260;-;0;-;-;-;-;-;50.0");
     const Ttool_run run = analyze({"--injection", "1796724000", "--mass", "A=2.5", "--mass", "B=1", "--discharge-file",
                                    dir.file("q.csv"), "-o", dir.file("out.csv")});
     ASSERT_EQ(run.status, TOOL_OK) << run.err;
+    EXPECT_NE(run.err.find("the last line has no line end (cut off mid-row): left out"), std::string::npos);
     const std::string text = dir.read("out.csv");
     EXPECT_EQ(text.substr(0, text.find("\r\n")), RESULTS_HEADER);
     std::vector<std::vector<std::string>> lines;
