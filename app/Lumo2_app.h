@@ -1,4 +1,5 @@
 #pragma once
+#include "analysis/Tracer_test.h"
 #include "app/Gui.h"
 #include "app/Settings.h"
 #include "calibration/Lumo2_cal_master.h"
@@ -13,6 +14,8 @@ struct Tlumo2_app {
     Tlumo2_view_master view_master;
     Tsettings settings;
     Tbridge_state bridge;
+    // The view window's tracer test, on the view master's table.
+    Ttracer_test tracer_test{&view_master.table};
 };
 
 // The running application's record; null before it is made and after it ends.

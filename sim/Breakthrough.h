@@ -7,7 +7,11 @@
 // A tracer test seen at the spring: after an injection at time 0 the dye
 // arrives, peaks and tails off following the one-dimensional
 // advection-dispersion curve (t0/t)^1.5 exp(-Pe (t - t0)^2 / (4 t t0)),
-// scaled so that its maximum is the peak concentration.
+// scaled so that its maximum is the peak concentration. It is the
+// flux-weighted solution for an instantaneous injection, x / sqrt(4 pi D
+// t^3) exp(-(x - v t)^2 / (4 D t)), with t0 = x / v and Pe = v x / D: its
+// mean residence time is t0 exactly and its variance 2 t0^2 / Pe, so the
+// method of moments gives back both.
 struct Tbreakthrough {
     int tracer_code = tracer::uranine;
     double peak_ppb = 50.0;

@@ -38,5 +38,6 @@ int tool_reconvert(const Ttool_args& args, Ttool_output* io);
 int tool_convert(const Ttool_args& args, Ttool_output* io);
 int tool_decode(const Ttool_args& args, Ttool_output* io);
 int tool_record(const Ttool_args& args, Ttool_output* io);
+int tool_analyze(const Ttool_args& args, Ttool_output* io);
 
 const char* tool_help();

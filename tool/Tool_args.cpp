@@ -4,7 +4,7 @@
 
 namespace {
 
-bool listed(std::initializer_list<const char*> names, const std::string& word)
+bool among(const std::string& word, std::initializer_list<const char*> names)
 {
     return std::any_of(names.begin(), names.end(), [&](const char* name) { return word == name; });
 }
@@ -12,7 +12,8 @@ bool listed(std::initializer_list<const char*> names, const std::string& word)
 }  // namespace
 
 bool Ttool_command_line::parse(const Ttool_args& args, std::initializer_list<const char*> options,
-                               std::string* error, std::initializer_list<const char*> flags)
+                               std::string* error, std::initializer_list<const char*> flags,
+                               std::initializer_list<const char*> repeatable)
 {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& word = args[i];
@@ -24,14 +25,15 @@ bool Ttool_command_line::parse(const Ttool_args& args, std::initializer_list<con
             positional.push_back(word);
             continue;
         }
-        if (listed(flags, word)) {
+        if (among(word, flags)) {
             if (!flags_given.insert(word).second) {
                 *error = "option \"" + word + "\" given twice";
                 return false;
             }
             continue;
         }
-        if (!listed(options, word)) {
+        const bool many = among(word, repeatable);
+        if (!many && !among(word, options)) {
             *error = "unknown option \"" + word + "\"";
             return false;
         }
@@ -39,10 +41,12 @@ bool Ttool_command_line::parse(const Ttool_args& args, std::initializer_list<con
             *error = "option \"" + word + "\" needs a value";
             return false;
         }
-        if (!values.emplace(word, args[++i]).second) {
+        std::vector<std::string>& given = values[word];
+        if (!many && !given.empty()) {
             *error = "option \"" + word + "\" given twice";
             return false;
         }
+        given.push_back(args[++i]);
     }
     return true;
 }
@@ -50,7 +54,13 @@ bool Ttool_command_line::parse(const Ttool_args& args, std::initializer_list<con
 const std::string* Ttool_command_line::option(const char* name) const
 {
     const auto found = values.find(name);
-    return found == values.end() ? nullptr : &found->second;
+    return found == values.end() ? nullptr : &found->second.front();
+}
+
+std::vector<std::string> Ttool_command_line::repeated(const char* name) const
+{
+    const auto found = values.find(name);
+    return found == values.end() ? std::vector<std::string>{} : found->second;
 }
 
 void tool_error(Ttool_output* io, const char* command, const std::string& message)

@@ -3,6 +3,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "tool/Tool.h"
 
@@ -12,11 +13,13 @@
 class Ttool_command_line {
 public:
     // False, with the reason in *error, for an unknown option, an option
-    // without its value or one given twice.
+    // without its value or one given twice that is not repeatable.
     bool parse(const Ttool_args& args, std::initializer_list<const char*> options, std::string* error,
-               std::initializer_list<const char*> flags = {});
+               std::initializer_list<const char*> flags = {}, std::initializer_list<const char*> repeatable = {});
     // Null when the option was not given.
     const std::string* option(const char* name) const;
+    // Every value of a repeatable option, in the order given.
+    std::vector<std::string> repeated(const char* name) const;
     bool flag(const char* name) const { return flags_given.count(name) != 0; }
     // Whether "-h" or "--help" is among the words.
     bool wants_help() const { return help; }
@@ -24,7 +27,7 @@ public:
     Ttool_args positional;
 
 private:
-    std::map<std::string, std::string> values;
+    std::map<std::string, std::vector<std::string>> values;
     std::set<std::string> flags_given;
     bool help = false;
 };

@@ -13,6 +13,7 @@ const Tsubcommand SUBCOMMANDS[] = {
     {"convert", tool_convert},
     {"decode", tool_decode},
     {"record", tool_record},
+    {"analyze", tool_analyze},
 };
 
 const char HELP[] =
@@ -66,6 +67,21 @@ const char HELP[] =
     "      SIGTERM; status 4 when the port cannot be opened or goes away\n"
     "      (\"DISCONNECTED\"), 2 for a refused table or constants. --verbose\n"
     "      writes the program's log lines to standard error.\n"
+    "  lumo2-tool analyze TABLE.csv --injection TIME --mass LAMP=GRAMS [--mass ...]\n"
+    "                    (--discharge L/S | --discharge-file FILE) [--distance M]\n"
+    "                    [--background LAMP=PPB ...] [-o RESULTS.csv]\n"
+    "      Analyses the tracer test in a saved table or journal by the method of\n"
+    "      moments, per tracer lamp (A, B, C) that has concentrations: background,\n"
+    "      first arrival, peak, recovered mass and recovery, mean residence time\n"
+    "      and variance, and with --distance the velocities, dispersion,\n"
+    "      dispersivity and Peclet number. TIME is UTC, \"dd.mm.yyyy hh:mm:ss\" or\n"
+    "      seconds; the discharge file holds \"time;discharge\" lines (UTC, L/s).\n"
+    "      Without --background a lamp's background is the mean of its rows\n"
+    "      before the injection. Prints a table in which \"*\" marks a provisional\n"
+    "      figure and \"-\" one not available, each with its reason; -o writes\n"
+    "      the figures as \";\" text for scripts (\"-\" where not available).\n"
+    "      Status 2 for bad input, no rows from the injection on, or a discharge\n"
+    "      file that does not read.\n"
     "\n"
     "  lumo2-tool --help\n"
     "      This text.\n"

@@ -21,6 +21,7 @@
 #include "app/Lumo2_app.h"
 #include "view/Chart_pane.h"
 #include "view/Measure_table_model.h"
+#include "view/Tracer_test_pane.h"
 
 namespace {
 
@@ -104,6 +105,8 @@ void TFlumo_view::add_pages()
     PageControl1->addTab(StringGrid1, "Table");
     Chart_pane1 = new TChart_pane;
     PageControl1->addTab(Chart_pane1, "Chart");
+    Tracer_test_pane1 = new TTracer_test_pane;
+    PageControl1->addTab(Tracer_test_pane1, "Tracer test");
 }
 
 // The grid shows the view master's table, which outlives the window. It is
@@ -118,6 +121,7 @@ void TFlumo_view::bind_table()
     connect(table_model, &Tmeasure_table_model::header_fixed_changed, StringGrid1->horizontalHeader(),
             &QHeaderView::setVisible);
     Chart_pane1->bind(table, &the_app()->view_master.constants);
+    Tracer_test_pane1->bind(&the_app()->tracer_test, Chart_pane1);
     table->table_clear();
 }
 

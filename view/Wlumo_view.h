@@ -13,6 +13,7 @@ class QTabWidget;
 class QTableView;
 class TChart_pane;
 class TLatest_group;
+class TTracer_test_pane;
 class Tmeasure_table_model;
 
 // The live view window: START/STOP, the lamps to measure, the latest
@@ -33,9 +34,10 @@ public:
     QPushButton* bt_load_calibration;
     QFrame* pl_connected;
     QSplitter* Splitter1;
-    QTabWidget* PageControl1;  // "Table" and "Chart"
+    QTabWidget* PageControl1;  // "Table", "Chart" and "Tracer test"
     QTableView* StringGrid1;
     TChart_pane* Chart_pane1;
+    TTracer_test_pane* Tracer_test_pane1;
     QPlainTextEdit* Memo1;
     QAction* save1;
     QAction* clear1;

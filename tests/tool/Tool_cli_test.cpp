@@ -25,7 +25,8 @@ TEST_F(Tool_cli, HelpDocumentsEverySubcommand)
     for (const char* usage : {"lumo2-tool calc CALIBRATION.xml [-o FILE.dat]",
                               "lumo2-tool reconvert TABLE.csv CONSTANTS.dat [-o OUT.csv]",
                               "lumo2-tool convert CONSTANTS.dat --deltas A,B,C,T", "lumo2-tool decode [FILE|-]",
-                              "lumo2-tool record --port N"})
+                              "lumo2-tool record --port N",
+                              "lumo2-tool analyze TABLE.csv --injection TIME"})
         EXPECT_NE(help.out.find(usage), std::string::npos) << usage;
     EXPECT_EQ(run("decode --help").out, help.out);
 

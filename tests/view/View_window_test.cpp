@@ -9,17 +9,23 @@
 #include <QTableView>
 #include <QMouseEvent>
 #include <QTabWidget>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTableWidget>
 #include <QTimer>
 #include <qcustomplot.h>
 
 #include <fstream>
 #include <cmath>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "app/Gui.h"
+#include "analysis/Tracer_analysis.h"
 #include "app/Lumo2_app.h"
 #include "events/Lib_cpp.h"
 #include "link/Lumo_data.h"
@@ -27,6 +33,7 @@
 #include "support/Temp_dir.h"
 #include "view/Chart_pane.h"
 #include "view/Legacy_calibration.h"
+#include "view/Tracer_test_pane.h"
 #include "view/Wlumo_view.h"
 
 namespace {
@@ -344,6 +351,90 @@ TEST_F(View_window, ClosingStopsAcquisitionAndShowsTheMainWindow)
     EXPECT_TRUE(ui.window(WIN_MAIN).visible);
     EXPECT_FALSE(ui.window(WIN_VIEW).visible);
     EXPECT_EQ(bridge_state().current_mode, MODE_VIEW);
+}
+
+// A pulse on lamp A, one row a minute: 0.1 ppb before the injection at
+// 1000 s, the dye from 1300 s to 1900 s with its peak at 1480 s.
+void add_pulse(const std::function<void(int32_t, float)>& add)
+{
+    const float pulse[] = {1, 4, 9, 12, 10, 7, 4, 2, 1, 0.5f};
+    for (int i = -5; i < 21; ++i) {
+        const float dye = i >= 5 && i < 15 ? pulse[i - 5] : 0.0f;
+        add(1000 + 60 * i, 0.1f + dye + (i % 2 ? 0.002f : -0.002f));
+    }
+}
+
+TEST_F(View_window, TracerTestFollowsTheRowsAndMarksTheChart)
+{
+    TTracer_test_pane* page = view->Tracer_test_pane1;
+    EXPECT_EQ(page->StringGrid2->columnCount(), 0);
+    page->edits["injection"]->setText("1000");
+    page->edits["mass_A"]->setText("2.5");
+    page->edits["discharge"]->setText("100");
+    page->edits["distance"]->setText("-5");
+    page->bt_apply->click();
+    EXPECT_NE(page->lb_message->text().toStdString().find("distance must be above 0 m"), std::string::npos);
+    EXPECT_EQ(page->StringGrid2->columnCount(), 0);
+
+    page->edits["distance"]->setText("600");
+    page->bt_apply->click();
+    EXPECT_EQ(page->lb_message->text(), "Applied.");
+    EXPECT_EQ(page->edits["injection"]->text(), "01.01.1970 00:16:40");  // as the inputs file keeps it
+    add_pulse([this](int32_t time, float ppb) { add_row(time, 1.0f, 1.0f, ppb); });
+    ASSERT_EQ(page->StringGrid2->columnCount(), 1);
+    const auto cell = [page](int result) { return page->StringGrid2->item(result, 0)->text().toStdString(); };
+    EXPECT_EQ(cell(RESULT_FIRST_ARRIVAL), "300");
+    EXPECT_EQ(cell(RESULT_PEAK_TIME), "480");
+    EXPECT_EQ(cell(RESULT_VELOCITY_FIRST), "2");
+    // The pulse carries 3030 ppb s, at 100 L/s 0.303 g.
+    EXPECT_NEAR(std::stod(cell(RESULT_MASS)), 0.303, 0.002);
+    // Injection, first arrival and peak: a line and a label each.
+    EXPECT_EQ(view->Chart_pane1->plot()->itemCount(), 6);
+
+    // Rows still coming: the peak has passed, the curve is not back.
+    view->clear1->trigger();
+    add_pulse([this](int32_t time, float ppb) {
+        if (time < 1800) add_row(time, 1.0f, 1.0f, ppb);
+    });
+    EXPECT_EQ(cell(RESULT_MASS).back(), '*');
+    EXPECT_NE(page->StringGrid2->item(RESULT_MASS, 0)->toolTip().toStdString().find("not come back to background"),
+              std::string::npos);
+    EXPECT_NE(page->Memo2->toPlainText().toStdString().find("A provisional"), std::string::npos);
+}
+
+TEST_F(View_window, TracerTestReportAndInputsGoToChosenFiles)
+{
+    TTracer_test_pane* page = view->Tracer_test_pane1;
+    dir.write("q.csv", "1000;100\r\n3000;100\r\n");
+    page->edits["injection"]->setText("01.01.1970 00:16:40");
+    page->edits["discharge_file"]->setText(QString::fromStdString(dir.file("q.csv")));
+    page->bt_apply->click();
+    add_pulse([this](int32_t time, float ppb) { add_row(time, 1.0f, 1.0f, ppb); });
+    const auto choose = [this](QFileDialog* dialog, const std::string& path, QPushButton* button) {
+        with_dialog(
+            dialog,
+            [dialog, path] {
+                dialog->selectFile(QString::fromStdString(path));
+                static_cast<QDialog*>(dialog)->accept();
+            },
+            [button] { button->click(); });
+    };
+    std::filesystem::create_directory(dir.file("report"));
+    choose(page->OpenDialog5, dir.file("report"), page->bt_save_report);
+    EXPECT_EQ(page->lb_message->text().toStdString(), "Report saved in " + dir.file("report") + ".");
+    EXPECT_EQ(dir.read("report/results.csv").substr(0, 19), "lamp;background_ppb");
+    EXPECT_NE(dir.read("report/results.txt").find("First arrival (s)"), std::string::npos);
+    EXPECT_EQ(dir.read("report/chart.png").substr(1, 3), "PNG");
+    const std::string inputs = dir.read("report/tracer_test.txt");
+    EXPECT_NE(inputs.find("injection=01.01.1970 00:16:40\r\n"), std::string::npos);
+
+    choose(page->SaveDialog3, dir.file("test.txt"), page->bt_save_inputs);
+    EXPECT_EQ(dir.read("test.txt"), inputs);
+    page->edits["injection"]->clear();
+    page->edits["discharge_file"]->clear();
+    choose(page->OpenDialog3, dir.file("test.txt"), page->bt_load_inputs);
+    EXPECT_EQ(page->edits["injection"]->text(), "01.01.1970 00:16:40");
+    EXPECT_EQ(page->edits["discharge_file"]->text().toStdString(), dir.file("q.csv"));
 }
 
 }  // namespace

@@ -1,0 +1,238 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+#include "Curve_fixtures.h"
+#include "analysis/Discharge.h"
+#include "analysis/Tracer_analysis.h"
+#include "analysis/Tracer_inputs.h"
+
+namespace {
+
+constexpr double BACKGROUND_PPB = 0.12;
+constexpr double BEFORE_S = 1800;  // rows from half an hour before the injection
+
+struct Tknown_case {
+    const char* name;
+    Tadvection_dispersion curve;
+    double noise;
+    unsigned seed;
+};
+
+// Rows of the curve over background with the simulator's noise, from half
+// an hour before the injection until twelve standard deviations after the
+// mean (well back to background).
+std::vector<Tmeasure_row> noisy_rows(const Tknown_case& c)
+{
+    Tnoisy_lamp lamp(c.noise, c.seed);
+    const double end = c.curve.mean_s() + 12 * std::sqrt(c.curve.variance_s2());
+    return curve_rows([&](double t) { return lamp(BACKGROUND_PPB + c.curve.ppb_at(t)); }, -BEFORE_S, end);
+}
+
+Ttracer_inputs inputs_of(const Tadvection_dispersion& curve)
+{
+    Ttracer_inputs inputs;
+    inputs.injection_utc = INJECTION_UTC;
+    inputs.mass_g[0] = curve.mass_g;
+    inputs.discharge_l_s = curve.q_l_s;
+    inputs.distance_m = curve.x_m;
+    return inputs;
+}
+
+Tlamp_analysis analyse(const std::vector<Tmeasure_row>& rows, const Ttracer_inputs& inputs,
+                       const Tdischarge& discharge)
+{
+    const std::vector<Tlamp_analysis> lamps = analyse_tracer_test(rows, inputs, discharge);
+    EXPECT_EQ(lamps.size(), 1u);
+    return lamps.empty() ? Tlamp_analysis{} : lamps[0];
+}
+
+Tdischarge constant(double q)
+{
+    Tdischarge discharge;
+    discharge.set_constant(q);
+    return discharge;
+}
+
+const Tadvection_dispersion KARST = {850, 0.25, 5.0, 50, 500};  // mean 3400 s, Peclet 42.5
+
+class Known_curve : public testing::TestWithParam<Tknown_case> {};
+
+TEST_P(Known_curve, GivesBackItsMassMeanAndDispersion)
+{
+    const Tknown_case& c = GetParam();
+    const Tlamp_analysis a = analyse(noisy_rows(c), inputs_of(c.curve), constant(c.curve.q_l_s));
+    for (int result = 0; result < RESULT_COUNT; ++result)
+        EXPECT_EQ(a.figures[result].state, Tfigure_state::available) << result << ": " << a.figures[result].reason;
+    EXPECT_NEAR(a.figures[RESULT_BACKGROUND].value, BACKGROUND_PPB,
+                0.001 + 4 * a.background_sd / std::sqrt(BEFORE_S / 10));
+    EXPECT_NEAR(a.figures[RESULT_MASS].value, c.curve.mass_g, 0.02 * c.curve.mass_g);
+    EXPECT_NEAR(a.figures[RESULT_RECOVERY].value, 100.0, 2.0);
+    EXPECT_NEAR(a.figures[RESULT_MEAN_RESIDENCE].value, c.curve.mean_s(), 0.01 * c.curve.mean_s());
+    EXPECT_NEAR(a.figures[RESULT_DISPERSION].value, c.curve.d_m2_s, 0.05 * c.curve.d_m2_s);
+    const double peclet = c.curve.x_m * c.curve.v_m_s / c.curve.d_m2_s;
+    EXPECT_NEAR(a.figures[RESULT_PECLET].value, peclet, 0.05 * peclet);
+    EXPECT_NEAR(a.figures[RESULT_VELOCITY_MEAN].value, c.curve.v_m_s, 0.01 * c.curve.v_m_s);
+    EXPECT_LT(a.figures[RESULT_FIRST_ARRIVAL].value, a.figures[RESULT_PEAK_TIME].value);
+    EXPECT_LT(a.figures[RESULT_PEAK_TIME].value, c.curve.mean_s());  // dispersion brings the peak forward
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SampledEvery10s, Known_curve,
+    testing::Values(Tknown_case{"karst_default_noise", KARST, 0.05, 1},
+                    Tknown_case{"karst_twenty_times_the_noise", KARST, 1.0, 2},
+                    Tknown_case{"slow_long_test", {2000, 0.05, 2.0, 200, 100}, 0.05, 3},
+                    Tknown_case{"fast_sharp_pulse", {300, 1.0, 3.0, 5, 200}, 0.05, 4}),
+    [](const testing::TestParamInfo<Tknown_case>& info) { return std::string(info.param.name); });
+
+// What a change to the rows or the inputs does to the figures' states.
+struct Tstate_case {
+    const char* name;
+    std::function<void(std::vector<Tmeasure_row>*, Ttracer_inputs*, Tdischarge*)> change;
+    Tfigure_state arrival, peak, mass, recovery, mean, dispersion;
+    const char* reason;  // of the mass figure, when not available
+};
+
+constexpr Tfigure_state OK = Tfigure_state::available;
+constexpr Tfigure_state PROVISIONAL = Tfigure_state::provisional;
+constexpr Tfigure_state NONE = Tfigure_state::not_available;
+
+// Rows whose time after the injection satisfies the predicate are removed.
+void drop_rows(std::vector<Tmeasure_row>* rows, const std::function<bool(double)>& drop)
+{
+    std::erase_if(*rows, [&](const Tmeasure_row& row) { return drop(row.timestamp - INJECTION_UTC); });
+}
+
+const Tstate_case STATE_CASES[] = {
+    {"untouched", [](auto*, auto*, auto*) {}, OK, OK, OK, OK, OK, OK, ""},
+    {"gap_of_two_rows_is_bridged",
+     [](auto* rows, auto*, auto*) { drop_rows(rows, [](double t) { return t > 3400 && t < 3430; }); }, OK, OK, OK,
+     OK, OK, OK, ""},
+    {"undefined_values_in_the_curve_leave_a_gap",
+     [](auto* rows, auto*, auto*) {
+         for (Tmeasure_row& row : *rows)
+             if (row.timestamp > INJECTION_UTC + 3400 && row.timestamp < INJECTION_UTC + 3700)
+                 row.ppb[0] = undefined_float();
+     },
+     OK, OK, PROVISIONAL, PROVISIONAL, PROVISIONAL, PROVISIONAL, "gaps longer than 3 sampling intervals"},
+    {"gap_before_the_arrival",
+     [](auto* rows, auto*, auto*) { drop_rows(rows, [](double t) { return t > 600 && t < 1500; }); }, PROVISIONAL,
+     OK, OK, OK, OK, OK, ""},
+    {"still_rising",
+     [](auto* rows, auto*, auto*) { drop_rows(rows, [](double t) { return t > 2800; }); }, OK, PROVISIONAL,
+     PROVISIONAL, PROVISIONAL, PROVISIONAL, PROVISIONAL, "has not come back to background"},
+    {"past_the_peak_not_yet_back",
+     [](auto* rows, auto*, auto*) { drop_rows(rows, [](double t) { return t > 5000; }); }, OK, OK, PROVISIONAL,
+     PROVISIONAL, PROVISIONAL, PROVISIONAL, "has not come back to background"},
+    {"not_yet_arrived",
+     [](auto* rows, auto*, auto*) { drop_rows(rows, [](double t) { return t > 1000; }); }, NONE, NONE, NONE, NONE,
+     NONE, NONE, "has not arrived"},
+    {"no_distance", [](auto*, Ttracer_inputs* in, auto*) { in->distance_m = undefined_double(); }, OK, OK, OK, OK,
+     OK, NONE, ""},
+    {"no_injected_mass", [](auto*, Ttracer_inputs* in, auto*) { in->mass_g[0] = undefined_double(); }, OK, OK, OK,
+     NONE, OK, OK, ""},
+    {"no_discharge", [](auto*, auto*, Tdischarge* q) { *q = Tdischarge(); }, OK, OK, NONE, NONE, OK, OK,
+     "no discharge given"},
+    {"no_rows_before_the_injection",
+     [](auto* rows, auto*, auto*) { drop_rows(rows, [](double t) { return t < 0; }); }, NONE, NONE, NONE, NONE, NONE,
+     NONE, "no rows before the injection"},
+    {"typed_background_without_rows_before",
+     [](auto* rows, Ttracer_inputs* in, auto*) {
+         drop_rows(rows, [](double t) { return t < 0; });
+         in->background_ppb[0] = BACKGROUND_PPB;
+     },
+     OK, OK, OK, OK, OK, OK, ""},
+    {"discharge_file_covering_the_whole_test",
+     [](auto*, auto*, Tdischarge* q) {
+         std::string error;
+         ASSERT_TRUE(q->read_rows("1796722000;500\n1796754000;500\n", &error)) << error;
+     },
+     OK, OK, OK, OK, OK, OK, ""},
+    {"discharge_file_ending_before_the_tail",
+     [](auto*, auto*, Tdischarge* q) {
+         std::string error;
+         ASSERT_TRUE(q->read_rows("time;discharge\n08.12.2026 09:00:00;500\n08.12.2026 11:00:00;500\n", &error))
+             << error;
+     },
+     OK, OK, PROVISIONAL, PROVISIONAL, PROVISIONAL, PROVISIONAL, "covers 08.12.2026 09:00:00 to 08.12.2026 11:00:00"},
+};
+
+class Figure_states : public testing::TestWithParam<Tstate_case> {};
+
+TEST_P(Figure_states, FollowWhatTheRowsAndInputsAllow)
+{
+    const Tstate_case& c = GetParam();
+    const Tknown_case known = {"", KARST, 0.05, 7};
+    std::vector<Tmeasure_row> rows = noisy_rows(known);
+    Ttracer_inputs inputs = inputs_of(KARST);
+    Tdischarge discharge = constant(KARST.q_l_s);
+    c.change(&rows, &inputs, &discharge);
+    const Tlamp_analysis a = analyse(rows, inputs, discharge);
+    const Tfigure* f = a.figures;
+    EXPECT_EQ(f[RESULT_FIRST_ARRIVAL].state, c.arrival) << f[RESULT_FIRST_ARRIVAL].reason;
+    EXPECT_EQ(f[RESULT_PEAK_TIME].state, c.peak) << f[RESULT_PEAK_TIME].reason;
+    EXPECT_EQ(f[RESULT_MASS].state, c.mass) << f[RESULT_MASS].reason;
+    EXPECT_EQ(f[RESULT_RECOVERY].state, c.recovery) << f[RESULT_RECOVERY].reason;
+    EXPECT_EQ(f[RESULT_MEAN_RESIDENCE].state, c.mean) << f[RESULT_MEAN_RESIDENCE].reason;
+    EXPECT_EQ(f[RESULT_DISPERSION].state, c.dispersion) << f[RESULT_DISPERSION].reason;
+    EXPECT_NE(f[RESULT_MASS].reason.find(c.reason), std::string::npos) << f[RESULT_MASS].reason;
+    // A figure that is there looks plausible; one that is not has no number.
+    for (int result = 0; result < RESULT_COUNT; ++result) {
+        if (f[result].state == Tfigure_state::available)
+            EXPECT_TRUE(f[result].reason.empty()) << result;
+        else
+            EXPECT_FALSE(f[result].reason.empty()) << result;
+    }
+    if (c.mass == OK) {
+        EXPECT_NEAR(f[RESULT_MASS].value, KARST.mass_g, 0.02 * KARST.mass_g);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Karst, Figure_states, testing::ValuesIn(STATE_CASES),
+                         [](const testing::TestParamInfo<Tstate_case>& info) { return std::string(info.param.name); });
+
+TEST(Rows, InAnyOrderAndRepeatedGiveTheSameAnswers)
+{
+    const Tknown_case known = {"", KARST, 0.05, 8};
+    const std::vector<Tmeasure_row> rows = noisy_rows(known);
+    std::vector<Tmeasure_row> shuffled = rows;
+    // Every row twice, one copy 1 ppb high and one 1 ppb low: the mean of a
+    // repeated time is the row itself.
+    for (const Tmeasure_row& row : rows) {
+        Tmeasure_row high = row, low = row;
+        high.ppb[0] += 1.0f;
+        low.ppb[0] -= 1.0f;
+        shuffled.push_back(high);
+        shuffled.push_back(low);
+    }
+    std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(5));
+    const Ttracer_inputs inputs = inputs_of(KARST);
+    const Tlamp_analysis sorted = analyse(rows, inputs, constant(KARST.q_l_s));
+    const Tlamp_analysis mixed = analyse(shuffled, inputs, constant(KARST.q_l_s));
+    for (int result = 0; result < RESULT_COUNT; ++result) {
+        EXPECT_EQ(mixed.figures[result].state, sorted.figures[result].state) << result;
+        EXPECT_NEAR(mixed.figures[result].value, sorted.figures[result].value,
+                    1e-4 * std::fabs(sorted.figures[result].value))
+            << result;
+    }
+}
+
+TEST(Rows, DischargeChangingDuringTheTestWeighsTheMassFlux)
+{
+    // Half the curve at 500 L/s, the rest at 250 L/s: the concentration of
+    // the second half doubles (same mass flux), the moments stay.
+    std::string error;
+    Tdischarge discharge;
+    ASSERT_TRUE(discharge.read_rows("1796722000;500\n1796727399;500\n1796727401;250\n1796760000;250\n", &error));
+    Tnoisy_lamp lamp(0.05, 9);
+    const double end = KARST.mean_s() + 12 * std::sqrt(KARST.variance_s2());
+    const auto rows = curve_rows(
+        [&](double t) { return lamp(BACKGROUND_PPB + KARST.ppb_at(t) * (t > 3400 ? 2.0 : 1.0)); }, -BEFORE_S, end);
+    const Tlamp_analysis a = analyse(rows, inputs_of(KARST), discharge);
+    EXPECT_EQ(a.figures[RESULT_MASS].state, Tfigure_state::available) << a.figures[RESULT_MASS].reason;
+    EXPECT_NEAR(a.figures[RESULT_MASS].value, KARST.mass_g, 0.02 * KARST.mass_g);
+    EXPECT_NEAR(a.figures[RESULT_MEAN_RESIDENCE].value, KARST.mean_s(), 0.01 * KARST.mean_s());
+}
+
+}  // namespace

@@ -1,0 +1,254 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "Tool_fixtures.h"
+#include "analysis/Input_text.h"
+#include "calibration/Calibration_calc.h"
+#include "calibration/Sample_table.h"
+#include "events/My_string.h"
+#include "link/Lumo_data.h"
+#include "sim/Breakthrough.h"
+#include "sim/Zeta_answer.h"
+#include "view/Lumo2_view_master.h"
+
+namespace {
+
+constexpr int INJECTION = 1796724000;  // 08.12.2026 10:00:00 UTC
+constexpr int CONFIGURATION_I_II_III = 1;
+constexpr unsigned char ALL_LAMPS = 'O';
+enum { WATER = 1, NTU_1, NTU_10, NTU_100, PPB_10, PPB_100 };  // standard concentration codes
+
+// The simulator's answer to an all-lamps request, parsed as the view
+// master parses a text line.
+void read_answer(const Tzeta_reading& reading, Tlumo_sample* record)
+{
+    record->reset();
+    parse_text_line(record, text_answer(ALL_LAMPS, reading, false, INJECTION, 1).c_str());
+}
+
+// A calibration of the simulator's standards (water; uranine, sulforhodamine
+// B and amino G acid at 10 and 100 ppb; 1, 10, 100 NTU) as the calibration
+// window takes it; the constants file's path.
+std::string simulator_constants(const Ttemp_dir& dir)
+{
+    const Tzeta_model model;
+    sample_table table;
+    const auto store = [&](int tracer_code, int concentration, Tcell cell) {
+        auto* sample = new Tlumo_sample;
+        read_answer(model.reading(cell), sample);
+        sample->tracer = uint8_t(tracer_code);
+        sample->concentration = uint8_t(concentration);
+        ASSERT_TRUE(sample_table_add(&table, sample, CONFIGURATION_I_II_III));
+    };
+    store(tracer::water, WATER, {});
+    const int tracers[3] = {tracer::uranine, tracer::sulforhodamine_b, tracer::amino_g_acid};
+    for (int code : tracers)
+        for (const auto& [concentration, ppb] : {std::pair{PPB_10, 10.0}, {PPB_100, 100.0}}) {
+            Tcell cell;
+            cell.ppb[code] = ppb;
+            store(code, concentration, cell);
+        }
+    for (const auto& [concentration, ntu] : {std::pair{NTU_1, 1.0}, {NTU_10, 10.0}, {NTU_100, 100.0}}) {
+        Tcell cell;
+        cell.ntu = ntu;
+        store(tracer::water, concentration, cell);
+    }
+    Tlumo_calibration_calc calc;
+    calc.set_header(2, 4711, 2026, 12, 1);
+    calc.compute(&table);
+    for (int lamp = 0; lamp < 3; ++lamp)
+        calc.set_lamp_tracer(char('A' + lamp), uint8_t(tracers[lamp]));
+    EXPECT_EQ(calc.check_validity(), 0);
+    Tmy_string text;
+    calc.write_legacy_text(&text);
+    dir.write("constants.dat", text.c_str());
+    return dir.file("constants.dat");
+}
+
+// The simulator's breakthrough scenario as zeta-sim starts it, injected at
+// INJECTION, answered every 10 s from half an hour before to ten transit
+// times after with the simulator's default noise; each answer parsed,
+// converted and tabled by the view master, the table saved. The table's path.
+std::string breakthrough_table(const Ttemp_dir& dir, const Tbreakthrough& scenario)
+{
+    Tlumo2_view_master live;
+    live.load_calibration(simulator_constants(dir).c_str());
+    EXPECT_TRUE(live.constants.valid);
+    const Tzeta_model model;
+    std::mt19937 rng(1);
+    for (int t = -1800; t <= 10 * scenario.transit_s; t += 10) {
+        Tcell cell;
+        cell.ppb[scenario.tracer_code] = scenario.ppb_at(t);
+        Tzeta_reading reading = model.reading(cell);
+        model.add_noise(reading, 0.05, rng);
+        Tlumo_measure record;
+        read_answer(reading, &record);
+        record.timestamp = INJECTION + t;
+        live.convert(&record);
+        live.table.table_add(&record);
+    }
+    live.table_save(dir.file("table.csv").c_str());
+    return dir.file("table.csv");
+}
+
+// The lines of a ";" text, split into cells; false when a line does not end
+// with CR LF.
+bool lines_of(const std::string& text, std::vector<std::vector<std::string>>* lines)
+{
+    std::string_view rest = text;
+    while (!rest.empty()) {
+        const size_t end = rest.find("\r\n");
+        if (end == std::string_view::npos || rest.substr(0, end).find('\n') != std::string_view::npos)
+            return false;
+        std::vector<std::string>& cells = lines->emplace_back();
+        for (std::string_view line = rest.substr(0, end);;) {
+            const size_t semicolon = line.find(';');
+            cells.emplace_back(line.substr(0, semicolon));
+            if (semicolon == std::string_view::npos)
+                break;
+            line.remove_prefix(semicolon + 1);
+        }
+        rest.remove_prefix(end + 2);
+    }
+    return true;
+}
+
+const char RESULTS_HEADER[] =
+    "lamp;background_ppb;first_arrival_s;peak_time_s;peak_ppb;mass_g;recovery_percent;mean_residence_s;"
+    "variance_s2;velocity_first_m_s;velocity_peak_m_s;velocity_mean_m_s;dispersion_m2_s;dispersivity_m;peclet";
+
+enum { CELL_LAMP, CELL_BACKGROUND, CELL_ARRIVAL, CELL_PEAK_TIME, CELL_PEAK_PPB, CELL_MASS, CELL_RECOVERY,
+       CELL_MEAN, CELL_VARIANCE, CELL_V_FIRST, CELL_V_PEAK, CELL_V_MEAN, CELL_DISPERSION, CELL_DISPERSIVITY,
+       CELL_PECLET, CELLS };
+
+double number(const std::string& cell)
+{
+    double value = 0;
+    EXPECT_TRUE(parse_number_text(cell, &value)) << cell;
+    return value;
+}
+
+TEST(Tool_analyze, SimulatorsBreakthroughComesBackThroughConversionAndTable)
+{
+    Tbreakthrough scenario;
+    std::string error;
+    ASSERT_TRUE(parse_breakthrough("breakthrough", scenario, error));  // zeta-sim --scenario breakthrough
+    const Ttemp_dir dir;
+    const std::string table = breakthrough_table(dir, scenario);
+    const Ttool_run run = run_tool({"analyze", table, "--injection", "08.12.2026 10:00:00", "--discharge", "1",
+                                    "--distance", "100", "-o", dir.file("results.csv")});
+    ASSERT_EQ(run.status, TOOL_OK) << run.err;
+    std::vector<std::vector<std::string>> lines;
+    ASSERT_TRUE(lines_of(dir.read("results.csv"), &lines));
+    // Lamps B and C carry the small cross-talk of the conversion, no dye.
+    ASSERT_EQ(lines.size(), 4u);
+    const std::vector<std::string>& a = lines[1];
+    ASSERT_EQ(a.size(), size_t(CELLS));
+    EXPECT_EQ(a[CELL_LAMP], "A");
+    EXPECT_NEAR(number(a[CELL_MEAN]), scenario.transit_s, 0.05 * scenario.transit_s);
+    EXPECT_NEAR(number(a[CELL_PECLET]), scenario.peclet, 0.10 * scenario.peclet);
+    EXPECT_NEAR(number(a[CELL_PEAK_TIME]), scenario.peak_time_s(), 10.0);
+    EXPECT_NEAR(number(a[CELL_PEAK_PPB]), scenario.peak_ppb, 0.02 * scenario.peak_ppb);
+    EXPECT_EQ(a[CELL_RECOVERY], "-");  // no injected mass given
+    for (size_t lamp = 2; lamp < lines.size(); ++lamp)
+        EXPECT_EQ(lines[lamp][CELL_ARRIVAL], "-") << lines[lamp][CELL_LAMP];
+    EXPECT_EQ(run.out.find('*'), run.out.find("* provisional"));  // nothing provisional
+}
+
+class Tool_analyze_files : public testing::Test {
+protected:
+    Tool_analyze_files()
+    {
+        // A short pulse on lamp A over 0.1 ppb +- 0.002, a minute between rows
+        // (3042 ppb s in all); lamp B without dye; lamp C absent.
+        std::string text = "Timestamp;Date;GMT;delta A;delta B;delta C;delta T;Temp;ppb A;ppb B;ppb C;NTU;\r\n";
+        const double pulse[] = {0, 0, 0, 0, 0, 1, 4, 9, 12, 10, 7, 4, 2, 1, 0.5, 0.2, 0, 0, 0, 0, 0};
+        for (int i = -5; i < 21; ++i) {
+            const double ppb = 0.1 + (i >= 0 ? pulse[i] : 0) + (i % 2 ? 0.002 : -0.002);
+            text += std::to_string(INJECTION + 60 * i) + ";-;0;-;-;-;-;-;" + fixed_number_text(ppb, 3) +
+                    ";0.020;-;-;\r\n";
+        }
+        dir.write("table.csv", text);
+        dir.write("q.csv", "time;discharge\r\n08.12.2026 09:00:00;100\r\n08.12.2026 11:00:00;300\r\n");
+    }
+
+    Ttool_run analyze(std::vector<std::string> words)
+    {
+        words.insert(words.begin(), {"analyze", dir.file("table.csv")});
+        return run_tool(words);
+    }
+
+    Ttemp_dir dir;
+};
+
+TEST_F(Tool_analyze_files, WritesOneLinePerLampForScripts)
+{
+    // A journal whose writer stopped mid-row: that row is left out.
+    dir.write("table.csv", dir.read("table.csv") + "1796725260;-;0;-;-;-;-;-;50.0");
+    const Ttool_run run = analyze({"--injection", "1796724000", "--mass", "A=2.5", "--mass", "B=1", "--discharge-file",
+                                   dir.file("q.csv"), "-o", dir.file("out.csv")});
+    ASSERT_EQ(run.status, TOOL_OK) << run.err;
+    EXPECT_NE(run.err.find("the last line has no line end (cut off mid-row): left out"), std::string::npos);
+    const std::string text = dir.read("out.csv");
+    EXPECT_EQ(text.substr(0, text.find("\r\n")), RESULTS_HEADER);
+    std::vector<std::vector<std::string>> lines;
+    ASSERT_TRUE(lines_of(text, &lines));
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[1][CELL_LAMP], "A");
+    EXPECT_EQ(lines[1][CELL_ARRIVAL], "300");
+    EXPECT_EQ(lines[1][CELL_PEAK_TIME], "480");
+    EXPECT_EQ(lines[1][CELL_V_FIRST], "-");  // no distance
+    EXPECT_EQ(lines[2][CELL_LAMP], "B");
+    EXPECT_EQ(lines[2][CELL_BACKGROUND], "0.020");
+    for (int cell = CELL_ARRIVAL; cell < CELLS; ++cell)
+        EXPECT_EQ(lines[2][cell], "-") << cell;  // no dye on B
+    for (const auto& line : lines)
+        EXPECT_EQ(line.size(), size_t(CELLS));
+    // The discharge rises from 100 to 300 L/s over the two hours: 200 L/s
+    // at 10:00, 213 L/s at the peak at 10:08, 230 L/s at 10:15.
+    const double mass = number(lines[1][CELL_MASS]);
+    EXPECT_GT(mass, 3042 * 200 * 1e-6);
+    EXPECT_LT(mass, 3042 * 230 * 1e-6);
+    EXPECT_NEAR(number(lines[1][CELL_RECOVERY]), 100 * mass / 2.5, 0.01);
+    EXPECT_NE(run.out.find("Recovered mass (g)"), std::string::npos);
+}
+
+TEST_F(Tool_analyze_files, BadInputIsRefused)
+{
+    dir.write("bad_q.csv", "time;discharge\r\n1796724000;12.5\r\n1796727600;twelve\r\n");
+    const struct {
+        std::vector<std::string> words;
+        const char* message;
+    } cases[] = {
+        {{"--injection", "09.12.2026 10:00:00", "--discharge", "5"}, "no rows from the injection (09.12.2026"},
+        {{"--injection", "1796724000", "--discharge-file", dir.file("bad_q.csv")}, "line 3: the discharge is not"},
+        {{"--injection", "1796724000", "--discharge-file", dir.file("none.csv")}, "unable to read"},
+        {{"--injection", "1796724000", "--discharge", "5", "--mass", "A=-3"}, "mass of lamp A must be above 0 g"},
+        {{"--injection", "1796724000", "--discharge", "5", "--mass", "T=3"}, "unknown lamp \"T\" (A, B or C)"},
+        {{"--injection", "1796724000", "--discharge", "5", "--mass", "A:3"}, "--mass takes LAMP=NUMBER"},
+        {{"--injection", "1796724000", "--discharge", "5", "--background", "A=0,1"}, "--background takes"},
+        {{"--injection", "1796724000"}, "expects --discharge L/s or --discharge-file FILE"},
+        {{"--injection", "1796724000", "--discharge", "5", "--discharge-file", dir.file("q.csv")}, "give one of them"},
+        {{"--injection", "08.12.2026 10:00", "--discharge", "5"}, "--injection takes the UTC time"},
+        {{"--injection", "1796724000", "--discharge", "5", "--distance", "0"}, "distance must be above 0 m"},
+        {{"--injection", "1796724000", "--discharge", "5", "--distance", "5", "--distance", "6"}, "given twice"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        const Ttool_run run = analyze(c.words);
+        EXPECT_EQ(run.status, TOOL_BAD_INPUT);
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        EXPECT_EQ(run.out, "");
+    }
+    dir.write("table.csv", "Timestamp;Date;GMT;delta A;delta B;delta C;delta T;Temp;ppb A;ppb B;ppb C;NTU;\r\n"
+                           "1796724000;-;0;-;-;-;-;-;0.1x;-;-;-;\r\n");
+    const Ttool_run run = analyze({"--injection", "1796724000", "--discharge", "5"});
+    EXPECT_EQ(run.status, TOOL_BAD_INPUT);
+    EXPECT_NE(run.err.find("line 2: column \"ppb A\": \"0.1x\" is not a value of the table"), std::string::npos)
+        << run.err;
+}
+
+}  // namespace

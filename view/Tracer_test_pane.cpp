@@ -1,0 +1,255 @@
+#include "view/Tracer_test_pane.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <qcustomplot.h>
+
+#include "analysis/Analysis_text.h"
+#include "analysis/Tracer_test.h"
+#include "app/Form_helpers.h"
+#include "view/Chart_pane.h"
+
+namespace {
+
+struct Tinput_caption {
+    const char* name;
+    const char* caption;
+    const char* hint;
+};
+
+const Tinput_caption CAPTIONS[] = {
+    {"injection", "Injection (UTC)", "dd.mm.yyyy hh:mm:ss"},
+    {"mass_A", "Injected mass A (g)", "none"},
+    {"mass_B", "Injected mass B (g)", "none"},
+    {"mass_C", "Injected mass C (g)", "none"},
+    {"discharge", "Discharge (L/s)", "constant, or a file below"},
+    {"discharge_file", "Discharge file", "time;discharge rows"},
+    {"distance", "Distance (m)", "none: no velocities"},
+    {"background_A", "Background A (ppb)", "mean before the injection"},
+    {"background_B", "Background B (ppb)", "mean before the injection"},
+    {"background_C", "Background C (ppb)", "mean before the injection"},
+};
+
+const QColor INJECTION_COLOUR(0, 0, 0);
+
+QString text_of(const std::string& text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+std::string text_of(const QString& text) { return text.trimmed().toUtf8().toStdString(); }
+
+QPushButton* button(const char* name, const char* caption)
+{
+    auto* b = new QPushButton(caption);
+    b->setObjectName(name);
+    return b;
+}
+
+}  // namespace
+
+TTracer_test_pane::TTracer_test_pane(QWidget* parent) : QWidget(parent)
+{
+    setObjectName("Tracer_test_pane");
+    auto* row = new QHBoxLayout(this);
+    row->addWidget(inputs_form(), 0);
+
+    auto* results = new QVBoxLayout;
+    StringGrid2 = new QTableWidget(RESULT_COUNT, 0);
+    StringGrid2->setObjectName("StringGrid2");
+    StringGrid2->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    StringGrid2->verticalHeader()->setDefaultSectionSize(20);
+    QStringList labels;
+    for (int result = 0; result < RESULT_COUNT; ++result) labels << result_label(Tresult(result));
+    StringGrid2->setVerticalHeaderLabels(labels);
+    results->addWidget(StringGrid2, 3);
+    Memo2 = text_pane(this, "Memo2", 0, true);
+    results->addWidget(Memo2, 1);
+    row->addLayout(results, 1);
+
+    OpenDialog3 = open_dialog(this, "OpenDialog3", {"Tracer test (*.txt)", "all (*.*)"}, "txt");
+    SaveDialog3 = save_dialog(this, "SaveDialog3", {"Tracer test (*.txt)", "all (*.*)"}, "txt");
+    OpenDialog4 = open_dialog(this, "OpenDialog4", {"CSV (*.csv)", "all (*.*)"}, "csv");
+    OpenDialog5 = open_dialog(this, "OpenDialog5");
+    OpenDialog5->setFileMode(QFileDialog::Directory);
+    OpenDialog5->setOption(QFileDialog::ShowDirsOnly);
+
+    connect(bt_apply, &QPushButton::clicked, this, &TTracer_test_pane::apply);
+    connect(bt_load_inputs, &QPushButton::clicked, this, &TTracer_test_pane::load_inputs);
+    connect(bt_save_inputs, &QPushButton::clicked, this, &TTracer_test_pane::save_inputs);
+    connect(bt_discharge_file, &QPushButton::clicked, this, &TTracer_test_pane::choose_discharge_file);
+    connect(bt_save_report, &QPushButton::clicked, this, &TTracer_test_pane::save_report);
+}
+
+TTracer_test_pane::~TTracer_test_pane()
+{
+    if (test) test->set_on_change(nullptr);
+}
+
+QWidget* TTracer_test_pane::inputs_form()
+{
+    auto* box = new QWidget;
+    auto* column = new QVBoxLayout(box);
+    auto* form = new QFormLayout;
+    for (const Tinput_caption& input : CAPTIONS) {
+        auto* edit = new QLineEdit;
+        edit->setObjectName(QString("ed_") + input.name);
+        edit->setPlaceholderText(input.hint);
+        edits[input.name] = edit;
+        if (std::string(input.name) != "discharge_file") {
+            form->addRow(input.caption, edit);
+            continue;
+        }
+        auto* with_button = new QHBoxLayout;
+        with_button->addWidget(edit, 1);
+        bt_discharge_file = button("bt_discharge_file", "...");
+        bt_discharge_file->setFixedWidth(28);
+        with_button->addWidget(bt_discharge_file);
+        form->addRow(input.caption, with_button);
+    }
+    column->addLayout(form);
+    auto* buttons = new QGridLayout;
+    bt_apply = button("bt_apply", "Apply");
+    bt_load_inputs = button("bt_load_inputs", "Load inputs...");
+    bt_save_inputs = button("bt_save_inputs", "Save inputs...");
+    bt_save_report = button("bt_save_report", "Save report...");
+    buttons->addWidget(bt_apply, 0, 0);
+    buttons->addWidget(bt_save_report, 0, 1);
+    buttons->addWidget(bt_load_inputs, 1, 0);
+    buttons->addWidget(bt_save_inputs, 1, 1);
+    column->addLayout(buttons);
+    lb_message = new QLabel;
+    lb_message->setObjectName("lb_message");
+    lb_message->setWordWrap(true);
+    column->addWidget(lb_message);
+    column->addStretch(1);
+    box->setFixedWidth(330);
+    return box;
+}
+
+void TTracer_test_pane::bind(Ttracer_test* tracer_test, TChart_pane* chart_pane)
+{
+    test = tracer_test;
+    chart = chart_pane;
+    test->set_on_change([this] {
+        show_results();
+        mark_chart();
+    });
+    show_inputs();
+    show_results();
+    mark_chart();
+}
+
+void TTracer_test_pane::apply()
+{
+    if (!test) return;
+    Ttracer_fields fields;
+    for (const auto& [name, edit] : edits) fields.push_back({name, text_of(edit->text())});
+    std::string error;
+    if (!test->set_fields(fields, &error)) {
+        tell(text_of(error), true);
+        return;
+    }
+    show_inputs();
+    tell("Applied.", false);
+}
+
+void TTracer_test_pane::show_inputs()
+{
+    for (const auto& [name, value] : test->fields())
+        if (edits.count(name)) edits[name]->setText(text_of(value));
+}
+
+void TTracer_test_pane::show_results()
+{
+    const std::vector<Tlamp_analysis>& lamps = test->results();
+    StringGrid2->setColumnCount(int(lamps.size()));
+    std::string reasons;
+    for (int column = 0; column < int(lamps.size()); ++column) {
+        const Tlamp_analysis& lamp = lamps[size_t(column)];
+        StringGrid2->setHorizontalHeaderItem(column, new QTableWidgetItem(QString("Lamp ") + tracer_lamp_name(lamp.lamp)));
+        for (int result = 0; result < RESULT_COUNT; ++result) {
+            const Tfigure& figure = lamp.figures[result];
+            const bool provisional = figure.state == Tfigure_state::provisional;
+            auto* item = new QTableWidgetItem(text_of(figure_text(figure, Tresult(result))) + (provisional ? " *" : ""));
+            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            item->setToolTip(text_of(figure.reason));
+            if (figure.state != Tfigure_state::available) item->setForeground(QColor(130, 130, 130));
+            StringGrid2->setItem(result, column, item);
+        }
+        analysis_reasons_text(lamp, &reasons);
+    }
+    if (lamps.empty())
+        Memo2->setPlainText("Give the injection time and press Apply.");
+    else
+        Memo2->setPlainText(reasons.empty() ? "Every figure is available."
+                                                   : "* provisional, - not available; why:\n" + text_of(reasons));
+}
+
+void TTracer_test_pane::mark_chart()
+{
+    if (!chart) return;
+    chart->clear_markers();
+    for (const Ttracer_test::Tmark& mark : test->marks())
+        chart->add_marker(mark.utc, text_of(mark.label),
+                          mark.lamp < 0 ? INJECTION_COLOUR : chart->series(mark.lamp)->pen().color());
+}
+
+void TTracer_test_pane::load_inputs()
+{
+    if (!test || OpenDialog3->exec() != QDialog::Accepted || OpenDialog3->selectedFiles().isEmpty()) return;
+    const QByteArray path = QFile::encodeName(OpenDialog3->selectedFiles().first());
+    std::string error;
+    if (!test->load_inputs(path.constData(), &error)) {
+        tell(text_of(error), true);
+        return;
+    }
+    show_inputs();
+    tell("Loaded " + OpenDialog3->selectedFiles().first() + ".", false);
+}
+
+void TTracer_test_pane::save_inputs()
+{
+    if (!test || SaveDialog3->exec() != QDialog::Accepted || SaveDialog3->selectedFiles().isEmpty()) return;
+    const QString chosen = SaveDialog3->selectedFiles().first();
+    if (test->save_inputs(QFile::encodeName(chosen).constData()))
+        tell("Saved " + chosen + ".", false);
+    else
+        tell("Unable to write " + chosen + ".", true);
+}
+
+void TTracer_test_pane::choose_discharge_file()
+{
+    if (OpenDialog4->exec() != QDialog::Accepted || OpenDialog4->selectedFiles().isEmpty()) return;
+    edits["discharge_file"]->setText(OpenDialog4->selectedFiles().first());
+}
+
+// The inputs, the results and the chart as a PNG, into one folder.
+void TTracer_test_pane::save_report()
+{
+    if (!test || OpenDialog5->exec() != QDialog::Accepted || OpenDialog5->selectedFiles().isEmpty()) return;
+    const QString folder = OpenDialog5->selectedFiles().first();
+    std::string error;
+    if (!test->save_report(QFile::encodeName(folder).constData(), &error)) {
+        tell(text_of(error), true);
+        return;
+    }
+    if (chart && !chart->save(QDir(folder).filePath("chart.png"))) {
+        tell("Unable to write chart.png into " + folder + ".", true);
+        return;
+    }
+    tell("Report saved in " + folder + ".", false);
+}
+
+void TTracer_test_pane::tell(const QString& message, bool fault)
+{
+    lb_message->setStyleSheet(fault ? "color: rgb(200, 0, 0);" : "");
+    lb_message->setText(message);
+}
