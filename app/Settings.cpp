@@ -3,8 +3,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "events/Lib_cpp.h"
 #include "events/Lib_cpp_os.h"
@@ -41,11 +39,6 @@ void parse_line(const Tmy_string* line, Ttyped_list<Tsettings_entry>* entries)
     entry->key.assign(&key);
     entry->value.assign(&value);
     entries->append(entry);
-}
-
-bool write_all(FILE* file, const Tmy_string* text)
-{
-    return std::fwrite(text->c_str(), 1, text->length(), file) == text->length();
 }
 
 }  // namespace
@@ -91,8 +84,8 @@ void Tsettings::read()
     std::fclose(file);
 }
 
-// Written to a temporary file beside the real one and renamed over it, so an
-// interrupted or failed write leaves the previous settings intact.
+// Replaces the file whole, so an interrupted or failed write leaves the
+// previous settings intact.
 int Tsettings::save()
 {
     if (path.length() == 0) return 0;
@@ -105,26 +98,7 @@ int Tsettings::save()
         text.appendEscaped(entry->value.c_str(), entry->value.length(), 1);
         text.append("\r");
     }
-    std::string temporary = std::string(path.c_str()) + ".XXXXXX";
-    char* name = temporary.data();
-    const int descriptor = mkstemp(name);
-    if (descriptor < 0) return 0;
-    FILE* file = fdopen(descriptor, "wb");
-    if (!file) {
-        close(descriptor);
-        unlink(name);
-        return 0;
-    }
-    bool ok = write_all(file, &text) && std::fflush(file) == 0 && fsync(descriptor) == 0;
-    ok = std::fclose(file) == 0 && ok;
-    if (ok) {
-        // mkstemp creates the file readable by its owner only; give it the
-        // usual permissions of a file the user creates.
-        const mode_t mask = umask(0);
-        umask(mask);
-        ok = chmod(name, 0666 & ~mask) == 0 && std::rename(name, path.c_str()) == 0;
-    }
-    if (!ok) unlink(name);
+    const bool ok = write_file_replacing(path.c_str(), text.c_str(), text.length());
     return ok ? 1 : 0;
 }
 
