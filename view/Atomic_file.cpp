@@ -1,6 +1,7 @@
 #include "view/Atomic_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -24,6 +25,9 @@ bool write_all(int fd, const char* bytes, size_t length) {
 
 bool write_file_replacing(const char* path, const char* bytes, size_t length) {
     if (!path || !*path) return false;
+    // A file that nobody may write is kept, even by root.
+    struct stat info;
+    if (::stat(path, &info) == 0 && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
     std::string temporary = std::string(path) + ".tmp" + std::to_string(::getpid());
     int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) return false;
