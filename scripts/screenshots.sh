@@ -45,8 +45,9 @@ shoot_page() {
     "$simulator" --com 250 --delay 0 --quiet --cell turbidity=3 \
       --scenario breakthrough:tracer=uranine,peak=40,transit=30,peclet=12 &
     sim=$!
-    # The tracer is injected as the simulator starts: 30 m in 30 s.
-    printf "injection=%s\r\nmass_A=0.015\r\ndischarge=12.5\r\ndistance=30\r\n" \
+    # The tracer is injected as the simulator starts (30 m in 30 s), so no
+    # row comes before it: the background is typed.
+    printf "injection=%s\r\nmass_A=0.015\r\ndischarge=12.5\r\ndistance=30\r\nbackground_A=0\r\n" \
       "$(date -u +"%d.%m.%Y %H:%M:%S")" > tracer_test.txt
     sleep 1
     "$program" --show="$page" --request-every=1000 --constants=constants.dat --tracer-inputs=tracer_test.txt &
