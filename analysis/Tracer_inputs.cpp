@@ -188,6 +188,14 @@ bool tracer_inputs_load(const char* path, Ttracer_inputs* inputs, std::string* e
     return false;
 }
 
+std::string tracer_inputs_path_of_journal(const std::string& journal_path)
+{
+    const std::string ending = ".csv";
+    const bool csv = journal_path.size() > ending.size() &&
+                     journal_path.compare(journal_path.size() - ending.size(), ending.size(), ending) == 0;
+    return (csv ? journal_path.substr(0, journal_path.size() - ending.size()) : journal_path) + "-test.txt";
+}
+
 bool tracer_inputs_save(const char* path, const Ttracer_inputs& inputs)
 {
     std::string text;

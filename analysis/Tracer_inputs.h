@@ -43,6 +43,9 @@ bool tracer_inputs_read(std::string_view text, Ttracer_inputs* inputs, std::stri
 bool tracer_inputs_check(const Ttracer_inputs& inputs, std::string* error);
 
 bool tracer_inputs_load(const char* path, Ttracer_inputs* inputs, std::string* error);
+// Where a journal's test inputs are kept: beside it, named after it
+// ("lumo2-20261208-101500.csv" keeps "lumo2-20261208-101500-test.txt").
+std::string tracer_inputs_path_of_journal(const std::string& journal_path);
 // Replaces the file whole or leaves it as it was; false when it cannot be written.
 bool tracer_inputs_save(const char* path, const Ttracer_inputs& inputs);
 

@@ -1,10 +1,12 @@
 #include "analysis/Tracer_test.h"
 
+#include <cstdio>
 #include <span>
 
 #include "analysis/Analysis_text.h"
 #include "events/Lib_cpp.h"
 #include "events/Lib_cpp_os.h"
+#include "events/My_string.h"
 
 namespace {
 
@@ -38,8 +40,46 @@ bool Ttracer_test::set_inputs(const Ttracer_inputs& inputs, std::string* error)
     }
     given = inputs;
     discharge = std::move(read);
+    save_beside_journal();
     recompute();
     return true;
+}
+
+void Ttracer_test::keep_with_journal(std::function<std::string()> provider)
+{
+    journal_path = std::move(provider);
+    journal_seen.clear();
+}
+
+void Ttracer_test::row_added()
+{
+    follow_journal();
+    recompute();
+}
+
+void Ttracer_test::follow_journal()
+{
+    const std::string path = journal_path ? journal_path() : std::string();
+    if (path == journal_seen) return;
+    journal_seen = path;
+    if (path.empty()) return;
+    const std::string beside = tracer_inputs_path_of_journal(path);
+    if (std::FILE* kept = std::fopen(beside.c_str(), "rb")) {
+        std::fclose(kept);
+        std::string error;
+        if (!load_inputs(beside.c_str(), &error))
+            log_printf("ERROR : tracer test inputs \"%s\" not loaded: %s", beside.c_str(), error.c_str());
+        return;
+    }
+    save_beside_journal();
+}
+
+void Ttracer_test::save_beside_journal() const
+{
+    const std::string journal = journal_path ? journal_path() : std::string();
+    if (journal.empty() || is_undefined_double(given.injection_utc)) return;
+    const std::string beside = tracer_inputs_path_of_journal(journal);
+    if (!save_inputs(beside.c_str())) log_printf("ERROR : unable to write \"%s\"", beside.c_str());
 }
 
 bool Ttracer_test::set_fields(const Ttracer_fields& fields, std::string* error)

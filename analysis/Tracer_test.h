@@ -27,6 +27,15 @@ public:
     bool load_inputs(const char* path, std::string* error);
     bool save_inputs(const char* path) const;
 
+    // The inputs are kept beside the journal the rows go into: given
+    // inputs are written there, and a journal that already has them (one
+    // reopened after a crash) gives them back. The provider names the
+    // current journal, empty while there is none.
+    void keep_with_journal(std::function<std::string()> journal_path);
+    // Called once a journal has been reopened, so that its inputs return
+    // before the next row does.
+    void journal_changed() { follow_journal(); }
+
     const std::vector<Tlamp_analysis>& results() const { return lamps; }
     // The moments to mark on a chart of the rows: the injection, then each
     // lamp's first arrival and peak that have a time.
@@ -46,16 +55,20 @@ public:
     bool save_report(const char* folder, std::string* error) const;
 
     void row_about_to_be_added(unsigned) override {}
-    void row_added() override { recompute(); }
+    void row_added() override;
     void table_about_to_clear() override {}
     void table_cleared() override { recompute(); }
 
 private:
     void recompute();
+    void follow_journal();
+    void save_beside_journal() const;
 
     Tmeasure_table* table;
     Ttracer_inputs given;
     Tdischarge discharge;
     std::vector<Tlamp_analysis> lamps;
     std::function<void()> on_change;
+    std::function<std::string()> journal_path;
+    std::string journal_seen;
 };

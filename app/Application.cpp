@@ -24,6 +24,7 @@
 #include "events/Wsignal.h"
 #include "sim/Simulated_instrument.h"
 #include "view/Chart_pane.h"
+#include "view/Tracer_test_pane.h"
 #include "view/Wlumo_view.h"
 
 #ifndef LUMO2_VERSION
@@ -54,7 +55,7 @@ bool parse_period(const std::string& text, unsigned* out)
 
 bool known_window(const std::string& name)
 {
-    for (const char* window : {"main", "log", "view", "chart", "cal", "settings"})
+    for (const char* window : {"main", "log", "view", "chart", "tracer", "cal", "settings"})
         if (name == window) return true;
     return false;
 }
@@ -103,8 +104,9 @@ struct Twindows {
 // A window asked for on the command line, shown once the program runs.
 void show_requested(const Twindows& windows, const std::string& name)
 {
-    if (name == "view" || name == "chart") dispatch_command(CMD_MODE_VIEW);
+    if (name == "view" || name == "chart" || name == "tracer") dispatch_command(CMD_MODE_VIEW);
     if (name == "chart") windows.view->PageControl1->setCurrentWidget(windows.view->Chart_pane1);
+    else if (name == "tracer") windows.view->PageControl1->setCurrentWidget(windows.view->Tracer_test_pane1);
     else if (name == "cal") dispatch_command(CMD_MODE_CALIBRATION);
     else if (name == "log") windows.main->viewlog1->trigger();
     else if (name == "settings") display_set(DSP_PANEL, "SETTINGS");
@@ -133,6 +135,14 @@ void request_periodically(const Twindows& windows, unsigned period_ms)
     presses->start(int(period_ms));
 }
 
+void load_tracer_inputs(const Twindows& windows, const std::string& path)
+{
+    std::string error;
+    if (!the_app()->tracer_test.load_inputs(path.c_str(), &error))
+        std::fprintf(stderr, "lumo2: tracer test inputs \"%s\" not loaded: %s\n", path.c_str(), error.c_str());
+    windows.view->Tracer_test_pane1->show_inputs();
+}
+
 void on_start(const Twindows& windows, const Tapp_options& options, Tsimulated_instrument* simulated)
 {
     log_reset();
@@ -148,6 +158,7 @@ void on_start(const Twindows& windows, const Tapp_options& options, Tsimulated_i
     }
     if (!options.constants.empty()) windows.view->load_calibration_file(options.constants.c_str());
     if (options.request_every_ms > 0) request_periodically(windows, options.request_every_ms);
+    if (!options.tracer_inputs.empty()) load_tracer_inputs(windows, options.tracer_inputs);
 }
 
 void show_exception(const char* what)
@@ -234,6 +245,7 @@ bool parse_options(int argc, char** argv, Tapp_options* options, std::string* er
             }
             options->show = value;
         } else if (option_value(argument, "--constants", &options->constants)) {
+        } else if (option_value(argument, "--tracer-inputs", &options->tracer_inputs)) {
         } else if (option_value(argument, "--request-every", &value)) {
             if (!parse_period(value, &options->request_every_ms)) {
                 *error = "--request-every takes milliseconds from 1 to 86400000: " + value;

@@ -7,8 +7,8 @@ struct Tapp_options {
     bool help = false;
     bool version = false;
     // Shows one window once started: "main", "log", "view", "cal",
-    // "settings", or "chart" for the view window on its chart page (for
-    // screenshots; not listed in --help).
+    // "settings", or "chart" and "tracer" for the view window on its chart
+    // and tracer test pages (for screenshots; not listed in --help).
     std::string show;
     // Above 0: presses STOP and START in the view window every so many
     // milliseconds, and START requests a measurement at once, so that a
@@ -17,6 +17,9 @@ struct Tapp_options {
     // A calibration constants file the view window loads at start, as
     // "Load calibration file ... " would (for screenshots; not listed in --help).
     std::string constants;
+    // A tracer test inputs file the view window's tracer test starts with
+    // (for screenshots; not listed in --help).
+    std::string tracer_inputs;
     // Milliseconds waited after the loop ends, before the settings are saved.
     unsigned exit_pause_ms = 1000;
     // Called with "TFframe", "TSignalForm", "TFlumo_cal", "TFlumo_settings",

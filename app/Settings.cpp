@@ -1,6 +1,8 @@
 #include "app/Settings.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 
 #include "events/Lib_cpp.h"
 #include "events/Lib_cpp_os.h"
@@ -82,6 +84,8 @@ void Tsettings::read()
     std::fclose(file);
 }
 
+// Replaces the file whole, so an interrupted or failed write leaves the
+// previous settings intact.
 int Tsettings::save()
 {
     if (path.length() == 0) return 0;

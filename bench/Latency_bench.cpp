@@ -104,7 +104,7 @@ public:
 private:
     void request()
     {
-        Tserial_resource_posix* port = the_app()->common.serial_port->platform;
+        Tserial_platform* port = the_app()->common.serial_port->platform;
         if (!port || !port->device_open()) {
             if (Tclock::now() > connect_deadline) {
                 finish();

@@ -71,7 +71,7 @@ private:
 // Says "connected" once the serial port is open; gives up after a while.
 void watch_connection(int polls_left)
 {
-    Tserial_resource_posix* port = the_app() ? the_app()->common.serial_port->platform : nullptr;
+    Tserial_platform* port = the_app() ? the_app()->common.serial_port->platform : nullptr;
     if (port && port->device_open()) {
         say("connected");
         return;

@@ -34,6 +34,19 @@ OVERLAPPED at(uint64_t offset)
     return place;
 }
 
+// A device (NUL, COM1) or a pipe would be read without end, and takes any
+// name as new: only a file on a disk is kept.
+bool keep_if_file(HANDLE file, intptr_t* handle, std::string* error)
+{
+    if (GetFileType(file) != FILE_TYPE_DISK) {
+        CloseHandle(file);
+        if (error) *error = "not a regular file";
+        return false;
+    }
+    *handle = reinterpret_cast<intptr_t>(file);
+    return true;
+}
+
 // Both halves all ones: the write goes after the file's end, wherever that
 // is by then.
 OVERLAPPED at_end() { return at(~uint64_t(0)); }
@@ -54,14 +67,7 @@ bool Tappend_file::open_existing(const char* path, std::string* error)
     const HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, SHARED_WITH_OTHERS, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return failed(error);
-    // A device (NUL, COM1) or a pipe would be read without end.
-    if (GetFileType(file) != FILE_TYPE_DISK) {
-        CloseHandle(file);
-        if (error) *error = "not a regular file";
-        return false;
-    }
-    handle = reinterpret_cast<intptr_t>(file);
-    return true;
+    return keep_if_file(file, &handle, error);
 }
 
 bool Tappend_file::create(const char* path, bool* exists, std::string* error)
@@ -78,8 +84,7 @@ bool Tappend_file::create(const char* path, bool* exists, std::string* error)
     }
     // NTFS records the new name in its log along with the file's data: the
     // folder needs no flush of its own.
-    handle = reinterpret_cast<intptr_t>(file);
-    return true;
+    return keep_if_file(file, &handle, error);
 }
 
 bool Tappend_file::read_all(std::string* bytes, std::string* error)

@@ -1,8 +1,8 @@
 #include "events/Lib_time.h"
 
-#include <sys/time.h>
-
 #include <ctime>
+
+#include "events/Lib_time_os.h"
 
 namespace {
 
@@ -23,8 +23,7 @@ void fill_broken_time(Tbroken_time* out, const struct tm* fields)
 // clamped to the unsigned 32-bit range of the seconds count.
 time_t standard_time_of(int seconds)
 {
-    tzset();
-    long long shifted = (long long)seconds - (long long)timezone;
+    long long shifted = (long long)seconds - zone_offset_west();
     if (shifted < 0 || shifted > 0xFFFFFFFFLL) return 0;
     return time_t(shifted);
 }
@@ -34,25 +33,6 @@ time_t standard_time_of(int seconds)
 bool is_leap_year(int year)
 {
     return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
-}
-
-void get_system_time(Tsystem_time* out)
-{
-    if (!out) return;
-    struct timeval now;
-    gettimeofday(&now, nullptr);
-    time_t seconds = now.tv_sec;
-    struct tm fields;
-    *out = Tsystem_time();
-    if (!gmtime_r(&seconds, &fields)) return;
-    out->wYear = uint16_t(fields.tm_year + 1900);
-    out->wMonth = uint16_t(fields.tm_mon + 1);
-    out->wDayOfWeek = uint16_t(fields.tm_wday);
-    out->wDay = uint16_t(fields.tm_mday);
-    out->wHour = uint16_t(fields.tm_hour);
-    out->wMinute = uint16_t(fields.tm_min);
-    out->wSecond = uint16_t(fields.tm_sec);
-    out->wMilliseconds = uint16_t(now.tv_usec / 1000);
 }
 
 // 32-bit arithmetic: the count wraps as the unsigned type does.
@@ -82,18 +62,15 @@ void break_down_time(Tbroken_time* out, int seconds, int mode)
     if (!out) return;
     out->year = out->month = out->day = out->hour = out->minute = out->second = 0;
     struct tm fields;
-    time_t when = seconds;
-    const struct tm* result;
+    bool converted;
     if (mode == 1) {
-        when = standard_time_of(seconds);
-        result = gmtime_r(&when, &fields);
+        converted = utc_fields(standard_time_of(seconds), &fields);
     } else if (mode == 2) {
-        tzset();
-        result = localtime_r(&when, &fields);
+        converted = local_fields(seconds, &fields);
     } else {
-        result = gmtime_r(&when, &fields);
+        converted = utc_fields(seconds, &fields);
     }
-    if (result) fill_broken_time(out, result);
+    if (converted) fill_broken_time(out, &fields);
 }
 
 void date_time_fields(int out[6], int seconds, bool standard_time)

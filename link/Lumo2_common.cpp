@@ -27,9 +27,11 @@ int display_number(int id) {
 
 Tsettings* settings_store() { return the_app() ? &the_app()->settings : nullptr; }
 
+void scan_present_ports(unsigned char table[SERIAL_PORT_TABLE_SIZE]) { Tserial_enum().scan(table); }
+
 }  // namespace
 
-Tlumo2_common::Tlumo2_common() : data_sink(dispatch_data) {
+Tlumo2_common::Tlumo2_common() : data_sink(dispatch_data), port_scan(scan_present_ports) {
     setParam("name", "common");
     setParam("verbose", "1");
     serial_port = new Tserial_resource;
@@ -73,7 +75,7 @@ void Tlumo2_common::start() {
 
 void Tlumo2_common::updatePortList() {
     unsigned char present[SERIAL_PORT_TABLE_SIZE];
-    Tserial_enum().scan(present);
+    port_scan(present);
     display_list_clear(DSP_COM_PORT);
     Tmy_string text;
     for (int port = 0; port < SERIAL_PORT_TABLE_SIZE; ++port)

@@ -3,6 +3,7 @@
 #include "events/My_string.h"
 #include "events/Sequence.h"
 #include "link/Lumo_data.h"
+#include "link/Serial_ports.h"
 #include "link/Serial_resource.h"
 
 // The connection master: the link to the instrument and the 100 ms tick.
@@ -27,6 +28,10 @@ public:
     // Where completed lines and frame payloads go (dispatch_data unless a
     // test captures them).
     void set_data_sink(Tdata_sink sink) { data_sink = sink; }
+    // What fills the port list (the platform's enumerator unless a test
+    // stands in for a port the platform cannot list).
+    using Tport_scan = void (*)(unsigned char table[SERIAL_PORT_TABLE_SIZE]);
+    void set_port_scan(Tport_scan scan) { port_scan = scan; }
 
     int last_connect_device_id = 0;
     int ttimezone = 0;
@@ -40,6 +45,7 @@ public:
 
 private:
     Tdata_sink data_sink;
+    Tport_scan port_scan;
 };
 
 constexpr int TICK_MS = 100;

@@ -1,62 +1,13 @@
 #include "link/Serial_enum.h"
 
-#include <fcntl.h>
-#include <linux/serial.h>
-#include <sys/ioctl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <cstdlib>
 
-#include <cstdio>
-#include <cstring>
-
-namespace {
-
-bool is_character_device(const char* path) {
-    struct stat info;
-    return stat(path, &info) == 0 && S_ISCHR(info.st_mode);
-}
-
-// A /dev/ttyS node exists for every possible UART; only those whose UART
-// type is known are real ports. The kernel tells through sysfs, or else
-// through the device itself.
-bool uart_present(const char* device) {
-    const char* base = strrchr(device, '/');
-    base = base ? base + 1 : device;
-    char type_file[96];
-    snprintf(type_file, sizeof type_file, "/sys/class/tty/%s/type", base);
-    if (FILE* file = fopen(type_file, "r")) {
-        int type = 0;
-        const bool read = fscanf(file, "%d", &type) == 1;
-        fclose(file);
-        return read && type != PORT_UNKNOWN;
-    }
-    const int fd = open(device, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct serial_struct info;
-    const bool known = ioctl(fd, TIOCGSERIAL, &info) == 0 && info.type != PORT_UNKNOWN;
-    close(fd);
-    return known;
-}
-
-}  // namespace
-
-Tserial_enum::Tserial_enum() { serial_port_link_directory(&link_directory); }
-
-bool Tserial_enum::present(int port) const {
-    Tmy_string path;
-    path.format("%s/COM%d", link_directory.c_str(), port);
-    struct stat info;
-    if (lstat(path.c_str(), &info) == 0)
-        return is_character_device(path.c_str());
-    serial_fixed_device(port, &path);
-    if (path.length() == 0 || !is_character_device(path.c_str()))
-        return false;
-    return strncmp(path.c_str(), "/dev/ttyS", 9) != 0 || uart_present(path.c_str());
-}
-
-void Tserial_enum::scan(unsigned char table[SERIAL_PORT_TABLE_SIZE]) {
-    memset(table, 0, SERIAL_PORT_TABLE_SIZE);
-    for (int port = 1; port < SERIAL_PORT_TABLE_SIZE; ++port)
-        table[port] = present(port) ? 1 : 0;
+int serial_port_of_name(const char* name) {
+    if (!name)
+        return 0;
+    for (int i = 0; i < 3; ++i)
+        if (!name[i] || (name[i] | 0x20) != "com"[i])
+            return 0;
+    const long number = strtol(name + 3, nullptr, 10);
+    return number > 0 && number < SERIAL_PORT_TABLE_SIZE ? int(number) : 0;
 }

@@ -1,5 +1,4 @@
 #pragma once
-#include "events/My_string.h"
 #include "link/Serial_ports.h"
 
 // Finds the present serial ports. Short-lived: made, scanned once and
@@ -7,6 +6,7 @@
 class Tserial_enum {
 public:
     Tserial_enum();
+    ~Tserial_enum();
     Tserial_enum(const Tserial_enum&) = delete;
     Tserial_enum& operator=(const Tserial_enum&) = delete;
 
@@ -14,7 +14,13 @@ public:
     void scan(unsigned char table[SERIAL_PORT_TABLE_SIZE]);
 
 private:
-    bool present(int port) const;
-
-    Tmy_string link_directory;
+    // What the platform's half keeps between construction and the scan.
+    struct Tplatform;
+    Tplatform* platform;
 };
+
+// The port a device's "portname" value names: "COM" in any case followed by
+// a number as the C library reads one (leading blanks and a sign allowed,
+// up to the first other character). 0 for any other name (printer ports)
+// and for numbers outside 1-255.
+int serial_port_of_name(const char* name);

@@ -1,7 +1,5 @@
 #include "link/Serial_resource.h"
 
-#include <new>
-
 #include "events/My_string.h"
 
 Tserial_resource::Tserial_resource() {
@@ -16,11 +14,9 @@ Tserial_resource::Tserial_resource() {
     ev_ring.init("RING", this);
     ev_cd_on.init("CD_ON", this);
     ev_cd_off.init("CD_OFF", this);
-    platform = new (std::nothrow) Tserial_resource_posix(this);
-    if (platform) {
-        platform->setParam("name", "srposix");
+    platform = new_serial_platform(this);
+    if (platform)
         platform->connect(this);
-    }
 }
 
 Tserial_resource::~Tserial_resource() {

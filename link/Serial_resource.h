@@ -2,7 +2,7 @@
 #include <cstdint>
 
 #include "events/Event_resource.h"
-#include "link/Serial_resource_posix.h"
+#include "link/Serial_platform.h"
 
 // The event source that owns one serial port. Reports "CONNECTED",
 // "DISCONNECTED", "DATA_ARRIVAL", "DATA_SENT", "RING", "CD_ON" and "CD_OFF"
@@ -27,7 +27,7 @@ public:
 
     // parity 0 none, 1 odd, 2 even; flow 1-4 as the line-settings table,
     // any other value RTS and DTR on without handshake. Returns the result
-    // bits of Serial_resource_posix.h, 0 = success.
+    // bits of Serial_platform.h, 0 = success.
     unsigned open(const char* device_path, int baud, int parity, uint8_t data_bits, bool modem_events,
                   uint8_t flow, uint8_t stop_bits);
     // True when rejected.
@@ -41,5 +41,5 @@ public:
     void OnEvent(Tmy_event* event) override;
 
     // Null when it could not be made; every operation then fails or does nothing.
-    Tserial_resource_posix* platform;
+    Tserial_platform* platform;
 };

@@ -9,9 +9,10 @@
 
 #include <cerrno>
 #include <cstring>
+#include <new>
 
 #include "events/My_string.h"
-#include "link/Serial_ports.h"
+#include "link/Serial_ports_posix.h"
 #include "link/Serial_resource.h"
 
 namespace {
@@ -20,19 +21,6 @@ namespace {
 constexpr int IDLE_WAKE_MS = 5000;
 // How often the modem lines are looked at while modem events are wanted.
 constexpr int MODEM_POLL_MS = 100;
-
-// Modem-event and modem-status bits as the log lines name them.
-constexpr uint32_t EV_RXCHAR = 0x01;
-constexpr uint32_t EV_RXFLAG = 0x02;
-constexpr uint32_t EV_TXEMPTY = 0x04;
-constexpr uint32_t EV_CTS = 0x08;
-constexpr uint32_t EV_DSR = 0x10;
-constexpr uint32_t EV_RLSD = 0x20;
-constexpr uint32_t EV_BREAK = 0x40;
-constexpr uint32_t EV_ERR = 0x80;
-constexpr uint32_t EV_RING = 0x100;
-constexpr uint32_t MS_RING_ON = 0x40;
-constexpr uint32_t MS_RLSD_ON = 0x80;
 
 struct Tbaud {
     int rate;
@@ -79,6 +67,13 @@ void release_device(int fd) {
 }
 
 }  // namespace
+
+Tserial_platform* new_serial_platform(Tserial_resource* owner) {
+    Tserial_platform* platform = new (std::nothrow) Tserial_resource_posix(owner);
+    if (platform)
+        platform->setParam("name", "srposix");
+    return platform;
+}
 
 Tserial_resource_posix::Tserial_resource_posix(Tserial_resource* serial_owner) : owner(serial_owner) {
     ev_connected.init("posix_CONNECTED", this);
@@ -318,39 +313,18 @@ void Tserial_resource_posix::poll_modem_lines() {
     const int changed = before ^ lines;
     uint32_t mask = 0;
     if (changed & TIOCM_CTS)
-        mask |= EV_CTS;
+        mask |= MODEM_EV_CTS;
     if (changed & TIOCM_DSR)
-        mask |= EV_DSR;
+        mask |= MODEM_EV_DSR;
     if (changed & TIOCM_CD)
-        mask |= EV_RLSD;
+        mask |= MODEM_EV_RLSD;
     if ((changed & TIOCM_RI) && (lines & TIOCM_RI))
-        mask |= EV_RING;
+        mask |= MODEM_EV_RING;
     if (!mask)
         return;
-    modem_status.store(((lines & TIOCM_RI) ? MS_RING_ON : 0) | ((lines & TIOCM_CD) ? MS_RLSD_ON : 0));
+    modem_status.store(((lines & TIOCM_RI) ? MODEM_MS_RING_ON : 0) | ((lines & TIOCM_CD) ? MODEM_MS_RLSD_ON : 0));
     modem_mask.fetch_or(mask);
     ev_modem_status.trigger();
-}
-
-void Tserial_resource_posix::log_modem_event(uint32_t mask, uint32_t status) {
-    struct Tbit_line {
-        uint32_t bit;
-        const char* line;
-    };
-    static const Tbit_line EVENT_LINES[] = {
-        {EV_BREAK, "CommEvent EV_BREAK\t "},     {EV_CTS, "CommEvent EV_CTS\t   "},
-        {EV_DSR, "CommEvent EV_DSR\t\t  "},      {EV_ERR, "CommEvent EV_ERR\t\t  "},
-        {EV_RING, "CommEvent EV_RING\t\t "},     {EV_RLSD, "CommEvent EV_RLSD\t\t "},
-        {EV_RXCHAR, "CommEvent EV_RXCHAR\t"},    {EV_RXFLAG, "CommEvent EV_RXFLAG "},
-        {EV_TXEMPTY, "CommEvent EV_TXEMPTY"}};
-    static const Tbit_line STATUS_LINES[] = {{MS_RING_ON, "ModemStat MS_RING_ON\t "},
-                                             {MS_RLSD_ON, "ModemStat MS_RLSD_ON\t "}};
-    for (const Tbit_line& entry : EVENT_LINES)
-        if (mask & entry.bit)
-            log_printf("%s", entry.line);
-    for (const Tbit_line& entry : STATUS_LINES)
-        if (status & entry.bit)
-            log_printf("%s", entry.line);
 }
 
 // Delivered on the GUI thread: the records go to the owner unchanged; a
@@ -362,11 +336,5 @@ void Tserial_resource_posix::OnEvent(Tmy_event* event) {
         owner->OnEvent(event);
         return;
     }
-    const uint32_t mask = modem_mask.exchange(0);
-    const uint32_t status = modem_status.load();
-    log_modem_event(mask, status);
-    if (status & MS_RING_ON)
-        owner->OnEvent(&ev_ring);
-    if (mask & EV_RLSD)
-        owner->OnEvent((status & MS_RLSD_ON) ? &ev_cd_on : &ev_cd_off);
+    report_modem_event(owner, modem_mask.exchange(0), modem_status.load());
 }

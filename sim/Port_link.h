@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "link/Serial_ports.h"
+#include "link/Serial_ports_posix.h"
 
 // Serial ports are reached by COM number: a symbolic link COM<n> in the port
 // directory points at the device. These make and remove such links.

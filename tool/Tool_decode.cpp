@@ -28,6 +28,9 @@ std::string printf_text(const char* format, ...)
     return text;
 }
 
+// Byte counts as the one integer type whose format every C runtime reads alike.
+unsigned long long wide(size_t count) { return count; }
+
 std::string value_text(const char* format, float value)
 {
     return is_undefined(value) ? "-" : printf_text(format, static_cast<double>(value));
@@ -122,7 +125,7 @@ private:
     void on_frame(const unsigned char* payload, unsigned length);
     void on_rejected_frame();
     void on_discarded();
-    std::string span() const { return printf_text("bytes %zu-%zu", start, position); }
+    std::string span() const { return printf_text("bytes %llu-%llu", wide(start), wide(position)); }
 
     static Tstream_decoder* active;
 
@@ -173,8 +176,8 @@ void Tstream_decoder::feed(const std::string& bytes, unsigned long tick_every)
 // A '$', or a line grown to the limit, drops what came before it.
 void Tstream_decoder::on_discarded()
 {
-    io->out += printf_text("discarded bytes %zu-%zu: no line or frame end before a new start\n", start,
-                           position - 1);
+    io->out += printf_text("discarded bytes %llu-%llu: no line or frame end before a new start\n", wide(start),
+                           wide(position - 1));
     discarded += position - start;
 }
 
@@ -231,14 +234,14 @@ int Tstream_decoder::finish()
 {
     const unsigned pending = link.rx_line.length();
     if (pending != 0)
-        io->out += printf_text("pending bytes %zu-%zu: no line or frame end\n", position - pending, position - 1);
+        io->out += printf_text("pending bytes %llu-%llu: no line or frame end\n", wide(position - pending), wide(position - 1));
     const size_t unended = discarded + pending;
     if (rejected == 0 && without_reading == 0 && unended == 0)
         return TOOL_OK;
     tool_error(io, COMMAND,
-               printf_text("%lu rejected frame(s), %lu line(s) or frame(s) without a reading, %zu byte(s) "
+               printf_text("%lu rejected frame(s), %lu line(s) or frame(s) without a reading, %llu byte(s) "
                            "without a line or frame end",
-                           rejected, without_reading, unended));
+                           rejected, without_reading, wide(unended)));
     return TOOL_PROBLEMS;
 }
 

@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "tool/Tool.h"
+#include "tool/Tool_stdio.h"
 
 namespace {
 
@@ -19,6 +20,7 @@ void show(Ttool_output* io)
 int main(int argc, char** argv)
 {
     std::setlocale(LC_NUMERIC, "C");
+    tool_binary_stdio();
     Ttool_output io;
     io.flush = show;
     const int status = tool_main(Ttool_args(argv + 1, argv + argc), &io);

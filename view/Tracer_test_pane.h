@@ -25,6 +25,8 @@ public:
 
     // Shows the test and marks the chart; both outlive the page.
     void bind(Ttracer_test* test, TChart_pane* chart);
+    // The edits show the test's inputs again (after they came from a file).
+    void show_inputs();
 
     // One edit per input, named "ed_" and the input's name ("ed_mass_A").
     std::map<std::string, QLineEdit*> edits;
@@ -44,7 +46,6 @@ public:
 private:
     QWidget* inputs_form();
     void apply();
-    void show_inputs();
     void show_results();
     void mark_chart();
     void load_inputs();

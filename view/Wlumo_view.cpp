@@ -161,7 +161,9 @@ void TFlumo_view::open_journal()
     JournalDialog1->setDirectory(QFile::decodeName(the_app()->view_master.journal.folder().c_str()));
     if (JournalDialog1->exec() != QDialog::Accepted || JournalDialog1->selectedFiles().isEmpty()) return;
     QByteArray path = QFile::encodeName(JournalDialog1->selectedFiles().first());
-    the_app()->view_master.journal.reopen(path.constData());
+    if (!the_app()->view_master.journal.reopen(path.constData())) return;
+    the_app()->tracer_test.journal_changed();
+    Tracer_test_pane1->show_inputs();
 }
 
 void TFlumo_view::showEvent(QShowEvent* event)

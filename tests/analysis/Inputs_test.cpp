@@ -3,6 +3,7 @@
 #include "analysis/Discharge.h"
 #include "analysis/Input_text.h"
 #include "analysis/Tracer_inputs.h"
+#include "analysis/Tracer_test.h"
 #include "events/Lib_cpp.h"
 #include "support/Temp_dir.h"
 
@@ -146,6 +147,37 @@ TEST(Discharge_file, RefusesWhatDoesNotRead)
         EXPECT_NE(error.find(c.error), std::string::npos) << error;
         EXPECT_FALSE(q.given());
     }
+}
+
+// The inputs go with the journal: written beside it once given, and read
+// back by the next run that reopens that journal; a new journal without
+// them keeps the inputs it has.
+TEST(Inputs_file, KeptBesideTheJournalAndBroughtBackWithIt)
+{
+    EXPECT_EQ(tracer_inputs_path_of_journal("/j/lumo2-20261208-101500.csv"), "/j/lumo2-20261208-101500-test.txt");
+    EXPECT_EQ(tracer_inputs_path_of_journal("/j/table"), "/j/table-test.txt");
+    const Ttemp_dir dir;
+    std::string journal;
+    Ttracer_inputs inputs;
+    inputs.injection_utc = 1796724000;
+    inputs.discharge_l_s = 12.5;
+    {
+        Tmeasure_table table;
+        Ttracer_test test(&table);
+        test.keep_with_journal([&journal] { return journal; });
+        std::string error;
+        ASSERT_TRUE(test.set_inputs(inputs, &error)) << error;
+        journal = dir.file("lumo2-20261208-101500.csv");
+        test.journal_changed();
+    }
+    EXPECT_NE(dir.read("lumo2-20261208-101500-test.txt").find("discharge=12.5"), std::string::npos);
+
+    Tmeasure_table table;
+    Ttracer_test reopened(&table);
+    reopened.keep_with_journal([&journal] { return journal; });
+    reopened.journal_changed();
+    EXPECT_EQ(reopened.inputs().injection_utc, 1796724000);
+    EXPECT_EQ(reopened.inputs().discharge_l_s, 12.5);
 }
 
 }  // namespace

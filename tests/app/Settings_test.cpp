@@ -2,8 +2,8 @@
 
 #include <ostream>
 #include <algorithm>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <filesystem>
+#include <fstream>
 
 #include "app/Settings.h"
 #include "support/Temp_dir.h"
@@ -141,12 +141,18 @@ TEST(Tsettings, FailedWriteReturnsZeroAndKeepsTheOldFile)
 {
     Tloaded loaded("TYPE=2\rautonnect 1\r");
     loaded.settings.setInt("autonnect", 0);
-    if (geteuid() != 0) {
-        chmod(loaded.dir.path.c_str(), 0555);
+    // Where the folder's write permission binds (not for root, not on
+    // Windows, whose folders ignore it) the save fails and keeps the file.
+    namespace fs = std::filesystem;
+    const fs::perms writable = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    fs::permissions(loaded.dir.path, writable, fs::perm_options::remove);
+    const bool folder_refuses = !std::ofstream(loaded.dir.file("probe"));
+    if (folder_refuses) {
         EXPECT_EQ(loaded.settings.save(), 0);
-        chmod(loaded.dir.path.c_str(), 0755);
         EXPECT_EQ(loaded.dir.read("lumo2.cfg"), "TYPE=2\rautonnect 1\r");
     }
+    fs::permissions(loaded.dir.path, fs::perms::owner_write, fs::perm_options::add);
+    fs::remove(loaded.dir.file("probe"));
     // A directory that does not exist fails for every user.
     loaded.settings.path.assign((loaded.dir.path + "/missing/lumo2.cfg").c_str());
     EXPECT_EQ(loaded.settings.save(), 0);

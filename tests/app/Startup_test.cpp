@@ -125,6 +125,7 @@ TEST(Options, ParsedOrRefused)
         {{"--show"}, false, false, false, ""},
         {{"--frobnicate"}, false, false, false, ""},
         {{"--show=chart", "--request-every=1000", "--constants=c.dat"}, true, false, false, "chart", 1000},
+        {{"--show=tracer", "--tracer-inputs=t.txt"}, true, false, false, "tracer"},
         {{"--request-every=0"}, false, false, false, ""},
         {{"--request-every=1s"}, false, false, false, ""},
         {{"--request-every="}, false, false, false, ""},

@@ -8,6 +8,7 @@
 #include "events/Lib_time.h"
 #include "events/List.h"
 #include "events/String_token.h"
+#include "support/Test_env.h"
 
 namespace {
 
@@ -144,12 +145,12 @@ protected:
         const char* old = getenv("TZ");
         had_tz = old != nullptr;
         if (had_tz) old_tz = old;
-        setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);
+        set_test_env("TZ", "CET-1CEST,M3.5.0,M10.5.0/3");
         tzset();
     }
     void TearDown() override
     {
-        if (had_tz) setenv("TZ", old_tz.c_str(), 1); else unsetenv("TZ");
+        set_test_env("TZ", had_tz ? old_tz.c_str() : nullptr);
         tzset();
     }
     bool had_tz = false;
@@ -177,13 +178,13 @@ TEST_F(Zoned_time, BreakDownByMode)
 
 TEST_F(Zoned_time, StandardTimeClampsBelowZero)
 {
-    setenv("TZ", "XXX-5", 1);  // 5 hours east
+    set_test_env("TZ", "XXX-5");  // 5 hours east
     tzset();
     Tbroken_time t;
     break_down_time(&t, 3600, 1);
     EXPECT_EQ(t.year, 1970);
     EXPECT_EQ(t.hour, 6);
-    setenv("TZ", "YYY5", 1);  // 5 hours west: before 1970 in local time
+    set_test_env("TZ", "YYY5");  // 5 hours west: before 1970 in local time
     tzset();
     break_down_time(&t, 3600, 1);
     EXPECT_EQ(std::vector<int>({t.year, t.month, t.day, t.hour}), std::vector<int>({1970, 1, 1, 0}));

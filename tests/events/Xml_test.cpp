@@ -5,10 +5,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <unistd.h>
 
 #include "events/Lib_cpp.h"
 #include "events/Lib_xml.h"
+#include "support/Temp_dir.h"
 
 namespace {
 
@@ -17,26 +17,19 @@ class Xml_file_test : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/events_xml_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        directory = pattern;
-    }
-    void TearDown() override
-    {
-        for (const std::string& path : written) unlink(path.c_str());
-        rmdir(directory.c_str());
+        ASSERT_FALSE(temp.path.empty());
+        directory = temp.path;
     }
     std::string write(const char* name, const std::string& content)
     {
-        std::string path = directory + "/" + name;
+        std::string path = temp.file(name);
         FILE* file = fopen(path.c_str(), "wb");
         fwrite(content.data(), 1, content.size(), file);
         fclose(file);
-        written.push_back(path);
         return path;
     }
+    Ttemp_dir temp;
     std::string directory;
-    std::vector<std::string> written;
 };
 
 TEST_F(Xml_file_test, ReadsRootChildrenAndAttributes)

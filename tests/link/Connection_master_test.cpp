@@ -1,18 +1,18 @@
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "Pty.h"
+#include "Event_pump.h"
+#include "Port_pair.h"
 #include "app/Lumo2_app.h"
 #include "events/Delay_resource.h"
 #include "events/Log_capture.h"
+#include "link/Serial_enum.h"
 #include "support/Fake_ui.h"
+#include "support/Temp_dir.h"
 
 namespace {
 
@@ -32,22 +32,30 @@ void capture(int kind, const unsigned char* bytes, unsigned length) {
         lines_received.emplace_back(reinterpret_cast<const char*>(bytes), length);
 }
 
-// A running application on a port-link directory whose COM5 is a
-// pseudo-terminal played by the test.
+// The platform's port list with the pair's port in it: under Wine the
+// device-setup service lists no ports at all.
+int offered_port = 0;
+void scan_with_offered(unsigned char table[SERIAL_PORT_TABLE_SIZE]) {
+    Tserial_enum().scan(table);
+    table[offered_port] = 1;
+}
+
+// A running application whose port COM<port> is the near end of a line
+// played by the test.
 class Connection_master : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(pty.ok());
-        char pattern[] = "/tmp/lumo2-common-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-        setenv("LUMO2_PORT_DIR", dir.c_str(), 1);
-        ASSERT_EQ(symlink(pty.slave_path.c_str(), (dir + "/COM5").c_str()), 0);
+        ASSERT_TRUE(pair.ok()) << pair.problem();
+        port = pair.offer_as_com_port();
+        ASSERT_GT(port, 0);
+        port_text = "COM" + std::to_string(port);
         set_timer_service(&timers);
         event_pump::install();
         app = std::make_unique<Tlumo2_app>();
         set_the_app(app.get());
-        app->settings.path.assign((dir + "/lumo2.cfg").c_str());
+        app->settings.path.assign(dir.file("lumo2.cfg").c_str());
+        offered_port = port;
+        app->common.set_port_scan(scan_with_offered);
         lines_received.clear();
         app->common.set_data_sink(capture);
     }
@@ -56,10 +64,6 @@ protected:
         set_the_app(nullptr);
         event_pump::uninstall();
         set_timer_service(nullptr);
-        unlink((dir + "/COM5").c_str());
-        unlink((dir + "/lumo2.cfg").c_str());
-        rmdir(dir.c_str());
-        unsetenv("LUMO2_PORT_DIR");
     }
     void start_with(int autonnect, int port) {
         app->settings.setInt("autonnect", autonnect);
@@ -75,8 +79,10 @@ protected:
         return event_pump::until([&] { return logged(line); });
     }
 
-    Tpty pty;
-    std::string dir;
+    Tport_pair pair;
+    int port = 0;
+    std::string port_text;
+    Ttemp_dir dir;
     Tfake_timers timers;
     Tfake_ui ui;
     Log_capture log;
@@ -86,37 +92,37 @@ protected:
 }  // namespace
 
 TEST_F(Connection_master, StartConnectsToTheSavedPortAndCarriesLines) {
-    start_with(1, 5);
+    start_with(1, port);
     EXPECT_EQ(timers.armed, std::vector<unsigned>{100});
-    EXPECT_EQ(ui.selected_text(WIN_SETTINGS, "cb_com_port"), "COM5");
+    EXPECT_EQ(ui.selected_text(WIN_SETTINGS, "cb_com_port"), port_text);
     EXPECT_EQ(ui.item_texts(WIN_SETTINGS, "cb_ttimezone"),
               (std::vector<std::string>{"UTC+0, GMT", "UTC+1", "UTC+2", "Europe CET"}));
     EXPECT_EQ(ui.selected_text(WIN_SETTINGS, "cb_ttimezone"), "Europe CET");
     EXPECT_TRUE(ui.control(WIN_SETTINGS, "cb_autoconnect").checked);
     ASSERT_FALSE(Log_capture::lines().empty());
-    EXPECT_EQ(Log_capture::lines()[0], "Connecting to \\\\.\\COM5");
-    ASSERT_TRUE(wait_for_line("Serial connected on port \\\\.\\COM5"));
+    EXPECT_EQ(Log_capture::lines()[0], "Connecting to \\\\.\\" + port_text);
+    ASSERT_TRUE(wait_for_line("Serial connected on port \\\\.\\" + port_text));
     EXPECT_EQ(ui.control(WIN_MAIN, "pl_connected").color, RGB_GREEN);
 
-    pty.write_text("O 1 0 2\r\n");
+    pair.write_text("O 1 0 2\r\n");
     ASSERT_TRUE(event_pump::until([] { return !lines_received.empty(); }));
     EXPECT_EQ(lines_received, std::vector<std::string>{"O 1 0 2\r\n"});
 
     const unsigned char command = 'O';
     EXPECT_FALSE(send_to_instrument(&command, 1));
-    EXPECT_EQ(pty.read_bytes(1), "O");
+    EXPECT_EQ(pair.read_bytes(1), "O");
 
-    pty.close_master();
-    ASSERT_TRUE(wait_for_line("Serial disconnected on port \\\\.\\COM5"));
+    pair.close_far_end();
+    ASSERT_TRUE(wait_for_line("Serial disconnected on port \\\\.\\" + port_text));
     EXPECT_EQ(ui.control(WIN_VIEW, "pl_connected").color, RGB_BLACK);
 }
 
 TEST_F(Connection_master, NoAutomaticConnectionUnlessSetToOneAndListed) {
-    for (auto [autonnect, port] : {std::pair{2, 5}, std::pair{0, 5}, std::pair{1, 150}}) {
+    for (auto [autonnect, saved] : {std::pair{2, port}, std::pair{0, port}, std::pair{1, 150}}) {
         Log_capture::lines().clear();
-        start_with(autonnect, port);
+        start_with(autonnect, saved);
         event_pump::for_ms(20);
-        EXPECT_TRUE(Log_capture::lines().empty()) << autonnect << " " << port;
+        EXPECT_TRUE(Log_capture::lines().empty()) << autonnect << " " << saved;
     }
     EXPECT_EQ(timers.armed.size(), 1u);  // the tick is armed once
 }
@@ -130,15 +136,15 @@ TEST_F(Connection_master, TickReachesTheActiveMasterAndRearms) {
 }
 
 TEST_F(Connection_master, SaveKeepsThePortWithoutSelection) {
-    start_with(0, 5);
+    start_with(0, port);
     ui.list_select(WIN_SETTINGS, "cb_com_port", -1);
     ui.list_select(WIN_SETTINGS, "cb_ttimezone", 1);
     ui.set_checked(WIN_SETTINGS, "cb_autoconnect", true);
     app->common.saveSettings();
-    EXPECT_EQ(app->settings.getInt("last_connect_device_id", 0), 5);
+    EXPECT_EQ(app->settings.getInt("last_connect_device_id", 0), port);
     EXPECT_EQ(app->settings.getInt("ttimezone", 0), 1);
     EXPECT_EQ(app->settings.getInt("autonnect", 0), 1);
-    EXPECT_EQ(access((dir + "/lumo2.cfg").c_str(), F_OK), 0);
+    EXPECT_TRUE(std::filesystem::exists(dir.file("lumo2.cfg")));
 
     Log_capture::lines().clear();
     app->common.connectPort();  // nothing selected: nothing happens

@@ -9,7 +9,7 @@
 #include "Pty.h"
 #include "events/My_string.h"
 #include "link/Serial_enum.h"
-#include "link/Serial_ports.h"
+#include "link/Serial_ports_posix.h"
 
 namespace {
 
@@ -42,17 +42,6 @@ protected:
 };
 
 }  // namespace
-
-TEST(Serial_ports, PortNumbersOfDevicePaths) {
-    const struct {
-        const char* path;
-        int port;
-    } cases[] = {{"\\\\.\\COM3", 3}, {"COM10", 10}, {"com7", 7}, {"\\\\.\\COM255", 255}, {"\\\\.\\COM256", 0},
-                 {"COM0", 0},        {"COM", 0},    {"COM1x", 0}, {"LPT1", 0},           {"", 0}};
-    for (const auto& c : cases)
-        EXPECT_EQ(serial_port_number(c.path), c.port) << c.path;
-    EXPECT_EQ(serial_port_number(nullptr), 0);
-}
 
 TEST(Serial_ports, LinkDirectoryFallbacks) {
     Tmy_string dir;

@@ -4,7 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "Pty.h"
+#include "Event_pump.h"
+#include "Port_pair.h"
 #include "events/Log_capture.h"
 #include "link/Serial_resource.h"
 
@@ -30,10 +31,10 @@ public:
 constexpr unsigned char XON = 0x11;
 constexpr unsigned char XOFF = 0x13;
 
-class Serial_resource_pty : public ::testing::Test {
+class Serial_resource_line : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(pty.ok());
+        ASSERT_TRUE(pair.ok()) << pair.problem();
         event_pump::install();
         serial.connect(&recorder);
     }
@@ -41,14 +42,14 @@ protected:
         serial.close();
         event_pump::uninstall();
     }
-    unsigned open_pty(unsigned char flow = 0) {
-        return serial.open(pty.slave_path.c_str(), 9600, 0, 8, false, flow, 1);
+    unsigned open_near(unsigned char flow = 0) {
+        return serial.open(pair.device_path().c_str(), 9600, 0, 8, false, flow, 1);
     }
     bool wait_for(const char* report, int times = 1) {
         return event_pump::until([&] { return recorder.count(report) >= times; });
     }
 
-    Tpty pty;
+    Tport_pair pair;
     Tserial_resource serial;
     Trecorder recorder{&serial};
     Log_capture log;
@@ -56,37 +57,24 @@ protected:
 
 }  // namespace
 
-TEST_F(Serial_resource_pty, MissingDeviceFailsSilentlyThenAValidOpenWorks) {
+TEST_F(Serial_resource_line, MissingDeviceFailsSilentlyThenAValidOpenWorks) {
     EXPECT_EQ(serial.open("/dev/no-such-tty", 9600, 0, 8, false, 0, 1), 0x40u);
     EXPECT_EQ(serial.open(nullptr, 9600, 0, 8, false, 0, 1), 0x2u);
-    EXPECT_EQ(serial.open(pty.slave_path.c_str(), 12345, 0, 8, false, 0, 1), 0x20u);
+    EXPECT_EQ(serial.open(pair.device_path().c_str(), 9600, 0, 9, false, 0, 1), 0x20u);
     event_pump::for_ms(50);
     EXPECT_TRUE(recorder.reports.empty());
     EXPECT_FALSE(serial.platform->running());
 
-    EXPECT_EQ(open_pty(), 0u);
+    EXPECT_EQ(open_near(), 0u);
     ASSERT_TRUE(wait_for("CONNECTED"));
     EXPECT_GE(event_pump::wake_count().load(), 1);
     EXPECT_TRUE(Log_capture::lines().empty());
 }
 
-// Parity 1 is odd, 2 even, anything else none. A pseudo-terminal keeps the
-// odd flag but drops parity enabling, so only odd against the others shows.
-TEST_F(Serial_resource_pty, OddParityReachesTheLineSettings) {
-    for (const auto& [parity, odd] : {std::pair{1, true}, std::pair{2, false}, std::pair{0, false}, std::pair{3, false}}) {
-        SCOPED_TRACE(parity);
-        ASSERT_EQ(serial.open(pty.slave_path.c_str(), 9600, parity, 8, false, 0, 1), 0u);
-        termios line;
-        ASSERT_EQ(tcgetattr(pty.master, &line), 0);
-        EXPECT_EQ((line.c_cflag & PARODD) != 0, odd);
-        serial.close();
-    }
-}
-
-TEST_F(Serial_resource_pty, OneByteForEachReadUntilRearmed) {
-    ASSERT_EQ(open_pty(), 0u);
+TEST_F(Serial_resource_line, OneByteForEachReadUntilRearmed) {
+    ASSERT_EQ(open_near(), 0u);
     ASSERT_TRUE(wait_for("CONNECTED"));
-    pty.write_text("abc");
+    pair.write_text("abc");
     ASSERT_TRUE(wait_for("DATA_ARRIVAL"));
     EXPECT_EQ(recorder.received, "a");
     event_pump::for_ms(100);
@@ -100,10 +88,10 @@ TEST_F(Serial_resource_pty, OneByteForEachReadUntilRearmed) {
     EXPECT_EQ(recorder.received, "abc");
 }
 
-TEST_F(Serial_resource_pty, SendRejectionsAndTheirLogLines) {
-    ASSERT_EQ(open_pty(2), 0u);  // XON/XOFF: the far end can hold our output back
+TEST_F(Serial_resource_line, SendRejectionsAndTheirLogLines) {
+    ASSERT_EQ(open_near(2), 0u);  // XON/XOFF: the far end can hold our output back
     ASSERT_TRUE(wait_for("CONNECTED"));
-    pty.write_text(std::string(1, char(XOFF)));
+    pair.write_text(std::string(1, char(XOFF)));
     event_pump::for_ms(50);
 
     const std::string block(256, 'q');
@@ -112,10 +100,10 @@ TEST_F(Serial_resource_pty, SendRejectionsAndTheirLogLines) {
     EXPECT_TRUE(serial.sendData(bytes, 1));
     EXPECT_EQ(Log_capture::lines(), std::vector<std::string>{"Tserial_resource::sendData rejected : tx_in_progress"});
 
-    pty.write_text(std::string(1, char(XON)));
+    pair.write_text(std::string(1, char(XON)));
     ASSERT_TRUE(wait_for("DATA_SENT"));
-    EXPECT_EQ(pty.read_bytes(256), block);
-    EXPECT_EQ(recorder.count("DATA_ARRIVAL"), 0);  // flow-control bytes are not data
+    EXPECT_EQ(pair.read_bytes(256), block);
+    EXPECT_EQ(recorder.count("DATA_ARRIVAL"), 0) << recorder.received;  // flow-control bytes are not data
 
     Log_capture::lines().clear();
     const std::string too_long(257, 'x');
@@ -130,10 +118,10 @@ TEST_F(Serial_resource_pty, SendRejectionsAndTheirLogLines) {
     EXPECT_TRUE(Log_capture::lines().empty());
 }
 
-TEST_F(Serial_resource_pty, FarEndClosingDisconnects) {
-    ASSERT_EQ(open_pty(), 0u);
+TEST_F(Serial_resource_line, FarEndClosingDisconnects) {
+    ASSERT_EQ(open_near(), 0u);
     ASSERT_TRUE(wait_for("CONNECTED"));
-    pty.close_master();
+    pair.close_far_end();
     ASSERT_TRUE(wait_for("DISCONNECTED"));
     EXPECT_FALSE(serial.platform->running());
     EXPECT_FALSE(serial.platform->device_open());
@@ -141,12 +129,12 @@ TEST_F(Serial_resource_pty, FarEndClosingDisconnects) {
     EXPECT_EQ(recorder.count("DISCONNECTED"), 1);
 }
 
-TEST_F(Serial_resource_pty, SecondOpenEndsTheFirstConnectionFirst) {
-    Tpty other;
-    ASSERT_TRUE(other.ok());
-    ASSERT_EQ(open_pty(), 0u);
+TEST_F(Serial_resource_line, SecondOpenEndsTheFirstConnectionFirst) {
+    Tport_pair other;
+    ASSERT_TRUE(other.ok()) << other.problem();
+    ASSERT_EQ(open_near(), 0u);
     ASSERT_TRUE(wait_for("CONNECTED"));
-    ASSERT_EQ(serial.open(other.slave_path.c_str(), 9600, 0, 8, false, 0, 1), 0u);
+    ASSERT_EQ(serial.open(other.device_path().c_str(), 9600, 0, 8, false, 0, 1), 0u);
     ASSERT_TRUE(wait_for("CONNECTED", 2));
     EXPECT_EQ(recorder.reports, (std::vector<std::string>{"CONNECTED", "DISCONNECTED", "CONNECTED"}));
 
@@ -159,12 +147,12 @@ TEST_F(Serial_resource_pty, SecondOpenEndsTheFirstConnectionFirst) {
 }
 
 TEST(Serial_resource_lifetime, DestroyingARunningResourceIsQuickAndLeavesNothingQueued) {
-    Tpty pty;
-    ASSERT_TRUE(pty.ok());
+    Tport_pair pair;
+    ASSERT_TRUE(pair.ok()) << pair.problem();
     event_pump::install();
     auto* serial = new Tserial_resource;
-    ASSERT_EQ(serial->open(pty.slave_path.c_str(), 9600, 0, 8, false, 0, 1), 0u);
-    pty.write_text("x");
+    ASSERT_EQ(serial->open(pair.device_path().c_str(), 9600, 0, 8, false, 0, 1), 0u);
+    pair.write_text("x");
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     const auto start = std::chrono::steady_clock::now();
     delete serial;

@@ -1,16 +1,24 @@
 #pragma once
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 
 // A fresh directory under the system's temporary folder, removed afterwards.
 class Ttemp_dir {
 public:
+    // A name that no other directory has: creating it is what claims it.
     Ttemp_dir()
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "lumo2-test-XXXXXX").string();
-        path = mkdtemp(pattern.data());
+        std::random_device seed;
+        std::mt19937_64 names(seed());
+        const std::filesystem::path base = std::filesystem::temp_directory_path();
+        for (int attempt = 0; attempt < 100 && path.empty(); attempt++) {
+            const std::filesystem::path candidate = base / ("lumo2-test-" + std::to_string(names() % 1000000000));
+            std::error_code error;
+            if (std::filesystem::create_directory(candidate, error)) path = candidate.string();
+        }
     }
     ~Ttemp_dir() { std::filesystem::remove_all(path); }
 

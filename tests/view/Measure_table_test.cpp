@@ -5,6 +5,7 @@
 #include "events/My_string.h"
 #include "link/Lumo_data.h"
 #include "view/Measure_table.h"
+#include "support/Test_env.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ TEST(Measure_table, SavesTheHeaderAloneAfterAClear)
 TEST(Measure_table, SavesOneLinePerMeasurementInUtc)
 {
     // The date column ignores the process's time zone.
-    setenv("TZ", "Pacific/Auckland", 1);
+    set_test_env("TZ", "Pacific/Auckland");
     Tmeasure_table table;
     table.table_clear();
     Tlumo_measure m = example_measure();
@@ -53,7 +54,7 @@ TEST(Measure_table, SavesOneLinePerMeasurementInUtc)
     EXPECT_EQ(text, HEADER_LINE +
                         "1607337600;07.12.2020 10:40:00;0;12.345;-;-;3.210;18.52;2.817;-;-;1.234;\r\n"
                         "0;01.01.1970 00:00:00;0;-;-;-;-;-;-;-;-;-;\r\n");
-    unsetenv("TZ");
+    set_test_env("TZ", nullptr);
 }
 
 TEST(Measure_table, CellsAreFormattedOnDemand)

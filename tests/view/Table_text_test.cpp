@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <random>
 #include <string>
 
@@ -38,14 +39,20 @@ std::string printf_cell(float value, int32_t timestamp, int column)
         std::snprintf(text, sizeof text, "%lu", static_cast<unsigned long>(static_cast<uint32_t>(timestamp)));
     } else if (column == COL_DATE) {
         time_t when = timestamp;
-        struct tm t;
-        gmtime_r(&when, &t);
-        std::snprintf(text, sizeof text, "%02d.%02d.%04d %02d:%02d:%02d", t.tm_mday, t.tm_mon + 1, t.tm_year + 1900,
-                      t.tm_hour, t.tm_min, t.tm_sec);
+        // A runtime that converts no time before 1970 leaves every field 0.
+        const struct tm* t = std::gmtime(&when);
+        if (t)
+            std::snprintf(text, sizeof text, "%02d.%02d.%04d %02d:%02d:%02d", t->tm_mday, t->tm_mon + 1,
+                          t->tm_year + 1900, t->tm_hour, t->tm_min, t->tm_sec);
+        else
+            std::snprintf(text, sizeof text, "%s", "00.00.0000 00:00:00");
     } else if (column == 2) {
         std::snprintf(text, sizeof text, "%s", "0");
     } else if (is_undefined(value)) {
         std::snprintf(text, sizeof text, "%s", "-");
+    } else if (std::isnan(value)) {
+        // The C libraries differ on the sign of a NaN; the cells give it.
+        std::snprintf(text, sizeof text, "%s", std::signbit(value) ? "-nan" : "nan");
     } else {
         std::snprintf(text, sizeof text, column == COL_TEMPERATURE ? "%0.2f" : "%0.3f", static_cast<double>(value));
     }

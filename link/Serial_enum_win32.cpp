@@ -1,0 +1,87 @@
+#include <windows.h>
+// After windows.h, which the setup and configuration-manager headers need.
+#include <cfgmgr32.h>
+#include <setupapi.h>
+
+#include <cstring>
+#include <new>
+
+#include "link/Serial_enum.h"
+
+namespace {
+
+using Topen_devnode_key = CONFIGRET(WINAPI*)(DEVINST, REGSAM, ULONG, REGDISPOSITION, PHKEY, ULONG);
+
+constexpr DWORD PORT_NAME_SIZE = 32;
+
+// The device set of the first setup class named "Ports", present devices
+// only; null when there is none.
+HDEVINFO present_ports() {
+    DWORD count = 0;
+    SetupDiClassGuidsFromNameA("Ports", nullptr, 0, &count);
+    if (count == 0)
+        return nullptr;
+    GUID* classes = new (std::nothrow) GUID[count];
+    if (!classes)
+        return nullptr;
+    HDEVINFO set = nullptr;
+    if (SetupDiClassGuidsFromNameA("Ports", classes, count, &count))
+        set = SetupDiGetClassDevsA(&classes[0], nullptr, nullptr, DIGCF_PRESENT);
+    delete[] classes;
+    return set == INVALID_HANDLE_VALUE ? nullptr : set;
+}
+
+}  // namespace
+
+struct Tserial_enum::Tplatform {
+    HDEVINFO device_set = nullptr;
+    Topen_devnode_key open_devnode_key = nullptr;
+    HMODULE config_library = nullptr;
+};
+
+Tserial_enum::Tserial_enum() : platform(new (std::nothrow) Tplatform) {
+    if (!platform)
+        return;
+    platform->device_set = present_ports();
+    platform->config_library = LoadLibraryA("cfgmgr32");
+    if (platform->config_library)
+        platform->open_devnode_key = reinterpret_cast<Topen_devnode_key>(
+            reinterpret_cast<void (*)()>(GetProcAddress(platform->config_library, "CM_Open_DevNode_Key")));
+}
+
+Tserial_enum::~Tserial_enum() {
+    if (!platform)
+        return;
+    if (platform->config_library)
+        FreeLibrary(platform->config_library);
+    if (platform->device_set)
+        SetupDiDestroyDeviceInfoList(platform->device_set);
+    delete platform;
+}
+
+// The first device whose key or "portname" cannot be read ends the scan.
+void Tserial_enum::scan(unsigned char table[SERIAL_PORT_TABLE_SIZE]) {
+    memset(table, 0, SERIAL_PORT_TABLE_SIZE);
+    if (!platform || !platform->device_set || !platform->open_devnode_key)
+        return;
+    for (DWORD index = 0;; ++index) {
+        SP_DEVINFO_DATA device = {};
+        device.cbSize = sizeof device;
+        if (!SetupDiEnumDeviceInfo(platform->device_set, index, &device))
+            return;
+        HKEY key = nullptr;
+        if (platform->open_devnode_key(device.DevInst, KEY_QUERY_VALUE, 0, RegDisposition_OpenExisting, &key,
+                                       CM_REGISTRY_HARDWARE) != CR_SUCCESS)
+            return;
+        // One byte more than the value may fill: a value stored without its
+        // terminator still ends inside the buffer.
+        char name[PORT_NAME_SIZE + 1] = {};
+        DWORD size = PORT_NAME_SIZE;
+        const LONG read = RegQueryValueExA(key, "portname", nullptr, nullptr, reinterpret_cast<BYTE*>(name), &size);
+        RegCloseKey(key);
+        if (read != ERROR_SUCCESS)
+            return;
+        if (const int port = serial_port_of_name(name))
+            table[port] = 1;
+    }
+}
