@@ -24,16 +24,6 @@ bool failed(std::string* error) { return failed_with(GetLastError(), error); }
 
 HANDLE file_of(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
-// An offset for ReadFile or WriteFile that leaves the handle's own position
-// alone, so that reading and writing never move each other's place.
-OVERLAPPED at(uint64_t offset)
-{
-    OVERLAPPED place{};
-    place.Offset = static_cast<DWORD>(offset);
-    place.OffsetHigh = static_cast<DWORD>(offset >> 32);
-    return place;
-}
-
 // A device (NUL, COM1) or a pipe would be read without end, and takes any
 // name as new: only a file on a disk is kept.
 bool keep_if_file(HANDLE file, intptr_t* handle, std::string* error)
@@ -47,18 +37,21 @@ bool keep_if_file(HANDLE file, intptr_t* handle, std::string* error)
     return true;
 }
 
+// An offset for ReadFile or WriteFile that leaves the handle's own position
+// alone, so that reading and writing never move each other's place.
+OVERLAPPED at(uint64_t offset)
+{
+    OVERLAPPED place{};
+    place.Offset = static_cast<DWORD>(offset);
+    place.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    return place;
+}
+
 // Both halves all ones: the write goes after the file's end, wherever that
 // is by then.
 OVERLAPPED at_end() { return at(~uint64_t(0)); }
 
 }  // namespace
-
-bool Tappend_file::open(const char* path, std::string* error)
-{
-    bool exists = false;
-    if (create(path, &exists, error)) return true;
-    return exists && open_existing(path, error);
-}
 
 bool Tappend_file::open_existing(const char* path, std::string* error)
 {
