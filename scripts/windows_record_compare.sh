@@ -33,7 +33,7 @@ stop_simulators() {
 trap stop_simulators EXIT
 
 # start_simulator SIDE FORM: a simulator linked as COM<com> in the side's own
-# port folder; its pseudo-terminal's name is printed.
+# port folder. Run in this shell, not in $( ), so that its process is kept.
 start_simulator() {
   local ports=$work/$1/ports
   mkdir -p "$ports"
@@ -46,7 +46,6 @@ start_simulator() {
     [ $tries -gt 100 ] && { echo "the simulator made no port" >&2; return 1; }
     sleep 0.05
   done
-  readlink "$ports/COM$com"
 }
 
 # The table without its first two cells on each line.
@@ -56,10 +55,9 @@ run_case() {
   local name=$1 form=$2
   shift 2
   mkdir -p "$work/$name/linux" "$work/$name/windows"
-  start_simulator "$name/linux" "$form" >/dev/null
-  local terminal
-  terminal=$(start_simulator "$name/windows" "$form")
-  ln -sfn "$terminal" "$dos/com$com"
+  start_simulator "$name/linux" "$form"
+  start_simulator "$name/windows" "$form"
+  ln -sfn "$(readlink "$work/$name/windows/ports/COM$com")" "$dos/com$com"
   local linux_status=0 windows_status=0
   (cd "$work/$name/linux" && LUMO2_PORT_DIR=$work/$name/linux/ports \
      "$linux_tool" record --port "$com" "$@" -o table.csv >stdout 2>stderr) &
