@@ -36,13 +36,6 @@ bool sync_folder(const std::string& folder, std::string* error)
 
 }  // namespace
 
-bool Tappend_file::open(const char* path, std::string* error)
-{
-    bool exists = false;
-    if (create(path, &exists, error)) return true;
-    return exists && open_existing(path, error);
-}
-
 bool Tappend_file::open_existing(const char* path, std::string* error)
 {
     close();

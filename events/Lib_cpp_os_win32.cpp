@@ -1,10 +1,12 @@
 #include "events/Lib_cpp_os.h"
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <string>
 
 #include "events/My_string.h"
+#include "events/System_error_win32.h"
 
 namespace {
 
@@ -62,6 +64,64 @@ bool write_in_place(const char* path, const char* bytes, size_t length)
     return write_and_close(file, bytes, length);
 }
 
+bool is_separator(char c) { return c == '\\' || c == '/'; }
+
+// An absolute path: "C:\..." or a share, "\\server\share\...".
+bool is_absolute(const std::string& path)
+{
+    if (path.size() >= 3 && path[1] == ':' && is_separator(path[2])) return true;
+    return path.size() >= 2 && is_separator(path[0]) && is_separator(path[1]);
+}
+
+// The part of a path no folder can be made of: "C:\", "C:", "\", or
+// "\\server\share\".
+size_t root_length(const std::string& path)
+{
+    if (path.size() >= 2 && path[1] == ':') return path.size() >= 3 && is_separator(path[2]) ? 3 : 2;
+    if (path.size() >= 2 && is_separator(path[0]) && is_separator(path[1])) {
+        size_t separators = 0, at = 2;
+        for (; at < path.size() && separators < 2; ++at)
+            if (is_separator(path[at])) ++separators;
+        return at;
+    }
+    return !path.empty() && is_separator(path[0]) ? 1 : 0;
+}
+
+// The local data folder of the signed-in user as the shell knows it, where
+// the environment does not name it.
+std::string known_local_data_folder()
+{
+    PWSTR wide = nullptr;
+    std::string folder;
+    if (SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &wide) == S_OK) {
+        const int length = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+        if (length > 1) {
+            folder.resize(static_cast<size_t>(length));
+            WideCharToMultiByte(CP_ACP, 0, wide, -1, folder.data(), length, nullptr, nullptr);
+            folder.resize(static_cast<size_t>(length - 1));
+        }
+    }
+    CoTaskMemFree(wide);
+    return folder;
+}
+
+bool is_directory(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The folder there already, or made now; else the reason.
+bool make_directory(const std::string& path, DWORD* reason)
+{
+    if (CreateDirectoryA(path.c_str(), nullptr)) return true;
+    *reason = GetLastError();
+    if (is_directory(path)) return true;
+    // A file of that name is in the way.
+    if (*reason == ERROR_ALREADY_EXISTS) *reason = ERROR_DIRECTORY;
+    return false;
+}
+
 } // namespace
 
 void current_directory(Tmy_string* out)
@@ -91,4 +151,25 @@ bool write_file_replacing(const char* path, const char* bytes, size_t length)
     if (ok) ok = move_into_place(temporary.c_str(), path, target_exists);
     if (!ok) DeleteFileA(temporary.c_str());
     return ok;
+}
+
+std::string user_data_directory()
+{
+    char value[MAX_PATH];
+    const DWORD length = GetEnvironmentVariableA("LOCALAPPDATA", value, sizeof value);
+    // A relative or cut-off value is ignored, as on other systems.
+    if (length > 0 && length < sizeof value && is_absolute(value)) return value;
+    return known_local_data_folder();
+}
+
+bool make_directories(const std::string& path, std::string* error)
+{
+    DWORD reason = ERROR_PATH_NOT_FOUND;
+    bool made = !path.empty();
+    // Each parent in turn; a doubled separator names no folder of its own.
+    for (size_t end = root_length(path); made && end < path.size(); ++end)
+        if (is_separator(path[end]) && !is_separator(path[end - 1])) made = make_directory(path.substr(0, end), &reason);
+    made = made && make_directory(path, &reason);
+    if (!made && error) *error = system_error_text(reason);
+    return made;
 }

@@ -2,7 +2,8 @@
 # Cross-builds the Qt-free part of Lumo 2 for 64-bit Windows (the core,
 # lumo2-tool.exe and the test programs without Qt) and runs it under Wine:
 # the test programs, with the serial ports as socat pseudo-terminal pairs
-# behind Wine's COM devices, and lumo2-tool.exe against the Linux lumo2-tool.
+# behind Wine's COM devices, and lumo2-tool.exe against the Linux lumo2-tool,
+# also recording from the Linux simulator.
 #   scripts/windows.sh [BUILD_DIR]      (default build-windows)
 # Everything it fetches or makes stays in BUILD_DIR: TinyXML's Debian source
 # package, its apt lists and cache, the build and the Wine prefix.
@@ -192,28 +193,45 @@ run_test_programs() {
   done < "$build/test_programs.txt"
 }
 
-# The Linux lumo2-tool of the normal build, or one made for the comparison.
-linux_tool() {
-  local tool=$source_dir/build/tool/lumo2-tool
-  if [ ! -x "$tool" ]; then
-    tool=$build/linux-tool/tool/lumo2-tool
+# A program of the normal Linux build, or of one made for the comparisons:
+# linux_program TARGET PATH_IN_THE_BUILD
+linux_program() {
+  local program=$source_dir/build/$2
+  if [ ! -x "$program" ]; then
+    program=$build/linux-tool/$2
     if [ ! -f "$build/linux-tool/build.ninja" ]; then
       cmake -S "$source_dir" -B "$build/linux-tool" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DLUMO2_GUI=OFF -DLUMO2_BENCH=OFF >/dev/null
     fi
-    cmake --build "$build/linux-tool" -j2 --target lumo2-tool >/dev/null
+    cmake --build "$build/linux-tool" -j2 --target "$1" >/dev/null
   fi
-  echo "$tool"
+  echo "$program"
+}
+
+# count_comparisons LOG STATUS: the "N passed, N failed" line of a comparison
+# script; no such line counts as one failure.
+count_comparisons() {
+  local log=$1 status=$2 n
+  n=$(sed -n 's/.*: \([0-9]*\) passed, \([0-9]*\) failed$/\1/p' "$log"); passed=$((passed + ${n:-0}))
+  n=$(sed -n 's/.*: \([0-9]*\) passed, \([0-9]*\) failed$/\2/p' "$log"); failed=$((failed + ${n:-1}))
+  [ "$status" -eq 0 ] || cat "$log" >&2
 }
 
 compare_tools() {
   local log=$build/test-logs/tool-compare.log status=0
-  "$source_dir/scripts/windows_tool_compare.sh" "$(linux_tool)" "$build/tool/lumo2-tool.exe" \
-    "$build/tool-compare" >"$log" 2>&1 || status=$?
-  local n
-  n=$(sed -n 's/.*: \([0-9]*\) passed, \([0-9]*\) failed$/\1/p' "$log"); passed=$((passed + ${n:-0}))
-  n=$(sed -n 's/.*: \([0-9]*\) passed, \([0-9]*\) failed$/\2/p' "$log"); failed=$((failed + ${n:-1}))
-  [ $status -eq 0 ] || cat "$log" >&2
+  "$source_dir/scripts/windows_tool_compare.sh" "$(linux_program lumo2-tool tool/lumo2-tool)" \
+    "$build/tool/lumo2-tool.exe" "$build/tool-compare" >"$log" 2>&1 || status=$?
+  count_comparisons "$log" $status
+}
+
+# The Win32 serial layer end to end: lumo2-tool.exe records from the Linux
+# simulator through a COM port of the prefix.
+compare_records() {
+  local log=$build/test-logs/record-compare.log status=0
+  "$source_dir/scripts/windows_record_compare.sh" "$(linux_program lumo2-tool tool/lumo2-tool)" \
+    "$build/tool/lumo2-tool.exe" "$(linux_program zeta-sim sim/zeta-sim)" "$build/record-compare" \
+    >"$log" 2>&1 || status=$?
+  count_comparisons "$log" $status
 }
 
 prepare_prefix
@@ -222,6 +240,7 @@ start_port_pairs
 run_test_programs
 stop_port_pairs
 compare_tools
+compare_records
 wineserver --wait || true
 echo "Windows tests: $passed passed, $failed failed, $skipped skipped"
 [ $failed -eq 0 ]

@@ -1,7 +1,6 @@
 // The appender keeps on disk what "save" writes, and continues only files of
 // that form.
 #include <gtest/gtest.h>
-#include <sys/mount.h>
 
 #include <filesystem>
 #include <random>
@@ -11,6 +10,7 @@
 #include "events/Lib_cpp.h"
 #include "link/Lumo_data.h"
 #include "support/Temp_dir.h"
+#include "support/Test_platform.h"
 #include "view/Table_appender.h"
 
 namespace {
@@ -168,10 +168,10 @@ TEST_F(Table_appender_test, RefusesWhatCannotBeAFile)
     Ttable_appender appender;
     EXPECT_FALSE(appender.open(dir.path.c_str(), &error));
     EXPECT_FALSE(error.empty());
-    EXPECT_FALSE(appender.open("/dev/zero", &error));
+    EXPECT_FALSE(appender.open(device_path(), &error));
     EXPECT_EQ(error, "not a regular file");
     EXPECT_FALSE(appender.open(dir.file("missing/journal.csv").c_str(), &error));
-    EXPECT_EQ(error, "No such file or directory");
+    EXPECT_EQ(error, missing_folder_reason());
     bool exists = false;
     dir.write("taken.csv", "");
     EXPECT_FALSE(appender.create(dir.file("taken.csv").c_str(), &exists, &error));
@@ -182,8 +182,7 @@ TEST_F(Table_appender_test, RefusesWhatCannotBeAFile)
 TEST_F(Table_appender_test, FullDiskKeepsTheFileEndingWithACompleteRow)
 {
     const std::string mount_point = dir.file("mnt");
-    std::filesystem::create_directory(mount_point);
-    if (mount("lumo2-test", mount_point.c_str(), "tmpfs", 0, "size=8k") != 0)
+    if (!mount_small_disk(mount_point, false))
         GTEST_SKIP() << "cannot mount a small file system here";
     const std::string full = mount_point + "/journal.csv";
     Tmeasure_table table;
@@ -201,7 +200,7 @@ TEST_F(Table_appender_test, FullDiskKeepsTheFileEndingWithACompleteRow)
     std::ifstream in(full, std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), expected);
     appender.close();
-    umount2(mount_point.c_str(), MNT_DETACH);
+    unmount_small_disk(mount_point);
 }
 
 }  // namespace

@@ -1,0 +1,21 @@
+#pragma once
+#include <functional>
+#include <string>
+
+// What tests of files need to know of the system they run on.
+
+// A device, which no file of rows may be.
+const char* device_path();
+// The variable that names the user's folder for programs' data.
+const char* data_directory_variable();
+// The reason a file in a folder that does not exist cannot be opened.
+std::string missing_folder_reason();
+
+// A small file system of its own at folder (a few kilobytes, full after a
+// few rows), read-only if asked; false where the test may not make one.
+bool mount_small_disk(const std::string& folder, bool read_only);
+void unmount_small_disk(const std::string& folder);
+
+// Runs body in a process of its own that ends without any destructor or
+// close; false where the system cannot copy the running process.
+bool run_in_dying_child(const std::function<void()>& body);

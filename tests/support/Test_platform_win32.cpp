@@ -1,0 +1,16 @@
+#include "support/Test_platform.h"
+
+#include "events/System_error_win32.h"
+
+const char* device_path() { return "NUL"; }
+
+const char* data_directory_variable() { return "LOCALAPPDATA"; }
+
+std::string missing_folder_reason() { return system_error_text(ERROR_PATH_NOT_FOUND); }
+
+// Mounting a file system takes an administrator and a disk image.
+bool mount_small_disk(const std::string&, bool) { return false; }
+
+void unmount_small_disk(const std::string&) {}
+
+bool run_in_dying_child(const std::function<void()>&) { return false; }
