@@ -136,15 +136,7 @@ TEST_F(View_window, CancelledDialogsChangeNothing)
 
 TEST_F(View_window, ChosenFilesAreLoadedAndSaved)
 {
-    dir.write("constants.txt", Tlegacy_calibration().text());
-    const QString constants = QString::fromStdString(dir.file("constants.txt"));
-    with_dialog(
-        view->OpenDialog1,
-        [this, constants] {
-            view->OpenDialog1->selectFile(constants);
-            static_cast<QDialog*>(view->OpenDialog1)->accept();
-        },
-        [this] { view->bt_load_calibration->click(); });
+    load_constants();
     EXPECT_EQ(app.view_master.constants.valid, 1);
     ASSERT_FALSE(log().empty());
     EXPECT_EQ(log()[0], "Loading calibration file " + dir.file("constants.txt"));
