@@ -117,7 +117,8 @@ void show_requested(const Twindows& windows, const std::string& name)
 void start_journal()
 {
     const std::string folder = Tmeasure_journal::default_folder();
-    if (folder.empty()) log_printf("ERROR : no folder for the journal: neither LUMO2_JOURNAL_DIR nor HOME is set");
+    if (folder.empty())
+        log_printf("ERROR : no folder for the journal: neither LUMO2_JOURNAL_DIR nor %s is set", user_data_variable());
     for (const std::string& report : the_app()->view_master.journal.start(folder)) {
         log_printf("%s", report.c_str());
         std::fprintf(stderr, "%s\n", report.c_str());

@@ -21,6 +21,9 @@ bool write_file_replacing(const char* path, const char* bytes, size_t length);
 // The user's folder for programs' data: $XDG_DATA_HOME, else
 // ~/.local/share, on Windows %LOCALAPPDATA%. Empty when none is known.
 std::string user_data_directory();
+// The environment variable that folder comes from when nothing more
+// particular is set, for messages: HOME, on Windows LOCALAPPDATA.
+const char* user_data_variable();
 // Creates the folder and its missing parents. False with the system's
 // reason in *error.
 bool make_directories(const std::string& path, std::string* error);

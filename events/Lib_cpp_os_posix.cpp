@@ -184,6 +184,8 @@ std::string user_data_directory()
     return {};
 }
 
+const char* user_data_variable() { return "HOME"; }
+
 bool make_directories(const std::string& path, std::string* error)
 {
     auto failed = [error](int code) {

@@ -162,6 +162,8 @@ std::string user_data_directory()
     return known_local_data_folder();
 }
 
+const char* user_data_variable() { return "LOCALAPPDATA"; }
+
 bool make_directories(const std::string& path, std::string* error)
 {
     DWORD reason = ERROR_PATH_NOT_FOUND;

@@ -3,6 +3,7 @@
 #include "app/Gui.h"
 #include "app/Lumo2_app.h"
 #include "events/Lib_cpp.h"
+#include "link/Inprocess_port.h"
 #include "link/Serial_enum.h"
 
 namespace {
@@ -27,7 +28,10 @@ int display_number(int id) {
 
 Tsettings* settings_store() { return the_app() ? &the_app()->settings : nullptr; }
 
-void scan_present_ports(unsigned char table[SERIAL_PORT_TABLE_SIZE]) { Tserial_enum().scan(table); }
+void scan_present_ports(unsigned char table[SERIAL_PORT_TABLE_SIZE]) {
+    Tserial_enum().scan(table);
+    mark_inprocess_devices(table);
+}
 
 }  // namespace
 

@@ -1,6 +1,8 @@
 #include "link/Serial_resource.h"
 
 #include "events/My_string.h"
+#include "link/Inprocess_port.h"
+#include "link/Serial_resource_inprocess.h"
 
 Tserial_resource::Tserial_resource() {
     ev_cancel.init("CANCEL", this);
@@ -14,25 +16,34 @@ Tserial_resource::Tserial_resource() {
     ev_ring.init("RING", this);
     ev_cd_on.init("CD_ON", this);
     ev_cd_off.init("CD_OFF", this);
-    platform = new_serial_platform(this);
-    if (platform)
-        platform->connect(this);
+    system_half = new_serial_platform(this);
+    inprocess_half = new Tserial_resource_inprocess(this);
+    for (Tserial_platform* half : {system_half, inprocess_half})
+        if (half)
+            half->connect(this);
+    platform = system_half;
 }
 
 Tserial_resource::~Tserial_resource() {
-    close();
-    delete platform;
+    for (Tserial_platform* half : {system_half, inprocess_half}) {
+        if (half)
+            half->close();
+        delete half;
+    }
 }
 
 unsigned Tserial_resource::open(const char* device_path, int baud, int parity, uint8_t data_bits,
                                 bool modem_events, uint8_t flow, uint8_t stop_bits) {
-    unsigned bits = 0;
-    if (!platform)
-        bits |= SERIAL_NO_PLATFORM;
     if (!device_path)
-        bits |= SERIAL_NO_PATH;
-    if (bits)
-        return bits;
+        return SERIAL_NO_PATH | (platform ? 0 : SERIAL_NO_PLATFORM);
+    // The half left closes first, so its "DISCONNECTED" comes before
+    // anything of the new device, as within one half.
+    Tserial_platform* wanted = inprocess_device(serial_port_number(device_path)) ? inprocess_half : system_half;
+    if (platform && wanted != platform)
+        platform->close();
+    platform = wanted;
+    if (!platform)
+        return SERIAL_NO_PLATFORM;
     return platform->open(device_path, baud, parity, data_bits, modem_events, flow, stop_bits);
 }
 
@@ -67,18 +78,22 @@ void Tserial_resource::close() {
 }
 
 void Tserial_resource::OnEvent(Tmy_event* event) {
-    if (!listener || !platform)
+    if (!listener)
         return;
-    const struct {
-        Tmy_event* from;
-        Tmy_event* to;
-    } reports[] = {{&platform->ev_connected, &ev_connected},       {&platform->ev_disconnected, &ev_disconnected},
-                   {&platform->ev_data_arrival, &ev_data_arrival}, {&platform->ev_data_sent, &ev_data_sent},
-                   {&platform->ev_ring, &ev_ring},                 {&platform->ev_cd_on, &ev_cd_on},
-                   {&platform->ev_cd_off, &ev_cd_off}};
-    for (const auto& report : reports)
-        if (event == report.from) {
-            listener->OnEvent(report.to);
-            return;
-        }
+    for (Tserial_platform* half : {system_half, inprocess_half}) {
+        if (!half)
+            continue;
+        const struct {
+            Tmy_event* from;
+            Tmy_event* to;
+        } reports[] = {{&half->ev_connected, &ev_connected},       {&half->ev_disconnected, &ev_disconnected},
+                       {&half->ev_data_arrival, &ev_data_arrival}, {&half->ev_data_sent, &ev_data_sent},
+                       {&half->ev_ring, &ev_ring},                 {&half->ev_cd_on, &ev_cd_on},
+                       {&half->ev_cd_off, &ev_cd_off}};
+        for (const auto& report : reports)
+            if (event == report.from) {
+                listener->OnEvent(report.to);
+                return;
+            }
+    }
 }

@@ -40,6 +40,12 @@ public:
 
     void OnEvent(Tmy_event* event) override;
 
-    // Null when it could not be made; every operation then fails or does nothing.
+    // The half in use: the system's, or the one for a device played inside
+    // the program while such a port is open. Null when it could not be
+    // made; every operation then fails or does nothing.
     Tserial_platform* platform;
+
+private:
+    Tserial_platform* system_half;
+    Tserial_platform* inprocess_half;
 };

@@ -72,7 +72,15 @@ bool still_pending() {
 
 bool valid(HANDLE handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
 
+bool port_answers(HANDLE device) {
+    DWORD errors = 0;
+    COMSTAT status = {};
+    return ClearCommError(device, &errors, &status) != 0;
+}
+
 }  // namespace
+
+std::atomic<Tserial_resource_win32::Tpresence_check> Tserial_resource_win32::presence_check{port_answers};
 
 Tserial_platform* new_serial_platform(Tserial_resource* owner) {
     Tserial_platform* platform = new (std::nothrow) Tserial_resource_win32(owner);
@@ -214,8 +222,10 @@ void Tserial_resource_win32::worker_main() {
     const DWORD count = modem_events ? WAIT_HANDLES : MODEM_DONE;
     bool carry_on = true;
     while (carry_on) {
-        WaitForMultipleObjects(count, waits, FALSE, IDLE_WAKE_MS);
+        const bool idle = WaitForMultipleObjects(count, waits, FALSE, IDLE_WAKE_MS) == WAIT_TIMEOUT;
         carry_on = serve();
+        if (idle && carry_on && !presence_check.load()(device.load()))
+            carry_on = false;
     }
     worker_running.store(false);
     release_device();

@@ -28,6 +28,12 @@ public:
 
     void OnEvent(Tmy_event* event) override;
 
+    // Asked at every idle wake-up whether the device is still there: a USB
+    // adapter pulled out can leave a read pending for ever, while a status
+    // call on its handle fails. Tests replace it, since Wine cannot pull one.
+    using Tpresence_check = bool (*)(HANDLE device);
+    static std::atomic<Tpresence_check> presence_check;
+
 private:
     // The wait handles in their fixed order, which is also the order of the
     // worker's wait array: without modem events it waits on the first five.

@@ -6,7 +6,6 @@
 // Serial ports are reached by COM number: a symbolic link COM<n> in the port
 // directory points at the device. These make and remove such links.
 
-constexpr int FIRST_SIMULATED_COM = 200;
 constexpr int LAST_COM = SERIAL_PORT_TABLE_SIZE - 1;  // the program's highest COM number
 
 // The directory in which the program looks for COM links ($LUMO2_PORT_DIR,

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "app/Lumo2_app.h"
-#include "sim/Port_link.h"
 
 namespace {
 
@@ -34,24 +33,14 @@ void restore(Tsettings& settings, const Tsnapshot& entries) {
 
 }  // namespace
 
-Tsimulated_session::~Tsimulated_session() {
-    if (com_number > 0) unlink_com_port(com_number, sim.slave_path());
-    sim.stop();
-}
+Tsimulated_session::~Tsimulated_session() { stop_on_port(com_number, sim, port_way); }
 
-bool Tsimulated_session::open(std::string* error) {
-    std::string reason;
+bool Tsimulated_session::open(std::string* error, Tsim_port way) {
+    port_way = way;
     sim.set_noise(SESSION_NOISE, 1);
     sim.set_delay_ms(SESSION_DELAY_MS);
-    if (!sim.start(&reason)) {
-        if (error) *error = reason;
-        return false;
-    }
-    com_number = link_com_port(sim.slave_path(), 0, reason);
-    if (com_number > 0) return true;
-    sim.stop();
-    if (error) *error = reason;
-    return false;
+    com_number = start_on_port(sim, 0, way, error);
+    return com_number > 0;
 }
 
 void Tsimulated_session::start_connection(Tlumo2_app* app) {

@@ -1,6 +1,7 @@
 #pragma once
 #include <string>
 
+#include "sim/Sim_port.h"
 #include "sim/Zeta_simulator.h"
 
 struct Tlumo2_app;
@@ -15,9 +16,9 @@ public:
     Tsimulated_session& operator=(const Tsimulated_session&) = delete;
 
     // Starts the simulator with a little noise and the usual answer delay
-    // and links it as the first free COM number from 200. False, with a
-    // reason in `error`, when either fails.
-    bool open(std::string* error);
+    // and gives it the first free COM number from 200, reached the given
+    // way. False, with a reason in `error`, when either fails.
+    bool open(std::string* error, Tsim_port way = default_sim_port());
     int com() const { return com_number; }
     Tzeta_simulator& simulator() { return sim; }
 
@@ -30,5 +31,6 @@ public:
 
 private:
     Tzeta_simulator sim;
+    Tsim_port port_way = Tsim_port::terminal;
     int com_number = -1;
 };

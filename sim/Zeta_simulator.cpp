@@ -1,26 +1,16 @@
 #include "sim/Zeta_simulator.h"
 
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
-#include <poll.h>
-#include <termios.h>
-#include <unistd.h>
+#include <ctime>
+
+#include "sim/Sim_port.h"
 
 namespace {
 
 constexpr unsigned DEFAULT_GARBAGE_BYTES = 16;
 constexpr unsigned DEFAULT_BURST_BYTES = 1000;
-constexpr int WRITE_PATIENCE_MS = 2000;  // a reader that never reads loses the answer
 
 bool is_line_or_frame_byte(unsigned char byte) {
     return byte == '\n' || byte == '\r' || byte == '$' || byte == '!' || byte == '~';
-}
-
-bool fail(std::string* error, const char* what) {
-    if (error) *error = std::string(what) + ": " + std::strerror(errno);
-    return false;
 }
 
 }  // namespace
@@ -34,33 +24,16 @@ bool Tzeta_simulator::start(std::string* error) {
         if (error) *error = "the simulator already runs";
         return false;
     }
-    master_fd = posix_openpt(O_RDWR | O_NOCTTY);
-    if (master_fd < 0) return fail(error, "posix_openpt");
-    char name[128] = {};
-    if (grantpt(master_fd) != 0 || unlockpt(master_fd) != 0 || ptsname_r(master_fd, name, sizeof name) != 0) {
-        fail(error, "pseudo-terminal set-up");
-        close_terminal();
+    std::unique_ptr<Tsim_line> terminal = open_terminal_line(error);
+    return terminal && start_on(std::move(terminal), error);
+}
+
+bool Tzeta_simulator::start_on(std::shared_ptr<Tsim_line> new_line, std::string* error) {
+    if (worker.joinable()) {
+        if (error) *error = "the simulator already runs";
         return false;
     }
-    fcntl(master_fd, F_SETFD, FD_CLOEXEC);
-    fcntl(master_fd, F_SETFL, fcntl(master_fd, F_GETFL) | O_NONBLOCK);
-    slave_fd = open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
-    termios mode{};
-    if (slave_fd < 0 || tcgetattr(slave_fd, &mode) != 0) {
-        fail(error, name);
-        close_terminal();
-        return false;
-    }
-    cfmakeraw(&mode);
-    cfsetispeed(&mode, B9600);
-    cfsetospeed(&mode, B9600);
-    tcsetattr(slave_fd, TCSANOW, &mode);
-    if (pipe2(wake_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
-        fail(error, "pipe");
-        close_terminal();
-        return false;
-    }
-    path = name;
+    line = std::move(new_line);
     {
         std::lock_guard lock(mutex);
         stopping = false;
@@ -79,11 +52,8 @@ void Tzeta_simulator::stop() {
     }
     wake();
     worker.join();
-    close_terminal();
-    for (int& fd : wake_pipe) {
-        close(fd);
-        fd = -1;
-    }
+    line->hang_up();
+    line.reset();
 }
 
 bool Tzeta_simulator::running() const {
@@ -91,7 +61,7 @@ bool Tzeta_simulator::running() const {
     return alive;
 }
 
-std::string Tzeta_simulator::slave_path() const { return path; }
+std::string Tzeta_simulator::slave_path() const { return line ? line->name() : std::string(); }
 
 void Tzeta_simulator::set_cell(const Tcell& cell) {
     std::lock_guard lock(mutex);
@@ -196,16 +166,7 @@ Tzeta_reading Tzeta_simulator::expected_reading(const Tcell& cell) const {
 }
 
 void Tzeta_simulator::wake() {
-    if (wake_pipe[1] < 0) return;
-    const char byte = 1;
-    [[maybe_unused]] const auto written = write(wake_pipe[1], &byte, 1);
-}
-
-void Tzeta_simulator::close_terminal() {
-    for (int* fd : {&master_fd, &slave_fd}) {
-        if (*fd >= 0) close(*fd);
-        *fd = -1;
-    }
+    if (line) line->wake();
 }
 
 void Tzeta_simulator::run() {
@@ -214,7 +175,7 @@ void Tzeta_simulator::run() {
             std::lock_guard lock(mutex);
             if (stopping) break;
             if (disconnect_requested) {
-                close_terminal();
+                line->hang_up();
                 alive = false;
                 break;
             }
@@ -224,17 +185,9 @@ void Tzeta_simulator::run() {
             const auto wait = std::chrono::ceil<std::chrono::milliseconds>(pending.front().due - Tclock::now());
             timeout = wait.count() < 0 ? 0 : int(wait.count());
         }
-        pollfd fds[2] = {{master_fd, POLLIN, 0}, {wake_pipe[0], POLLIN, 0}};
-        if (poll(fds, 2, timeout) < 0 && errno != EINTR) break;
-        if (fds[1].revents & POLLIN) {
-            char drain[64];
-            while (read(wake_pipe[0], drain, sizeof drain) > 0) {
-            }
-        }
-        if (fds[0].revents & POLLIN)
-            receive();
-        else if (fds[0].revents & (POLLHUP | POLLERR))
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        std::string bytes;
+        line->wait(timeout, &bytes);
+        if (!bytes.empty()) receive(bytes);
         while (!pending.empty() && pending.front().due <= Tclock::now()) {
             const unsigned char request = pending.front().request;
             pending.pop_front();
@@ -245,22 +198,20 @@ void Tzeta_simulator::run() {
     alive = false;
 }
 
-void Tzeta_simulator::receive() {
-    unsigned char bytes[256];
-    const ssize_t count = read(master_fd, bytes, sizeof bytes);
-    if (count <= 0) return;
+void Tzeta_simulator::receive(const std::string& bytes) {
     std::lock_guard lock(mutex);
-    for (ssize_t i = 0; i < count; ++i) {
-        if (!is_request(bytes[i])) {
+    for (const char received : bytes) {
+        const auto byte = static_cast<unsigned char>(received);
+        if (!is_request(byte)) {
             ++counters.ignored_bytes;
             continue;
         }
         ++counters.requests;
-        ++counters.by_mask[request_mask(bytes[i])];
+        ++counters.by_mask[request_mask(byte)];
         // Answers leave in the order of their requests.
         auto due = Tclock::now() + std::chrono::milliseconds(answer_delay_ms);
         if (!pending.empty() && pending.back().due > due) due = pending.back().due;
-        pending.push_back({due, bytes[i]});
+        pending.push_back({due, byte});
     }
 }
 
@@ -281,7 +232,7 @@ void Tzeta_simulator::answer(unsigned char request) {
         if (!wire.empty()) ++counters.answers;
         notify = observer;
     }
-    write_all(wire);
+    line->write(wire);
     if (notify) notify(request, wire);
 }
 
@@ -322,19 +273,4 @@ std::string Tzeta_simulator::junk(unsigned length) {
         if (!is_line_or_frame_byte(b)) bytes += char(b);
     }
     return bytes;
-}
-
-void Tzeta_simulator::write_all(const std::string& bytes) {
-    std::size_t done = 0;
-    const auto give_up = Tclock::now() + std::chrono::milliseconds(WRITE_PATIENCE_MS);
-    while (done < bytes.size() && Tclock::now() < give_up) {
-        const ssize_t count = write(master_fd, bytes.data() + done, bytes.size() - done);
-        if (count > 0) {
-            done += std::size_t(count);
-            continue;
-        }
-        if (count < 0 && errno != EAGAIN && errno != EINTR) return;
-        pollfd out = {master_fd, POLLOUT, 0};
-        poll(&out, 1, 50);
-    }
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <random>
@@ -11,6 +12,7 @@
 #include <thread>
 
 #include "sim/Breakthrough.h"
+#include "sim/Sim_line.h"
 #include "sim/Zeta_answer.h"
 #include "sim/Zeta_model.h"
 
@@ -22,7 +24,7 @@ enum class Tfault_kind {
     truncated,     // only the first half of the answer, without its end
     no_answer,     // the request is not answered
     burst,         // `bytes` junk bytes instead of the answer, no line or frame end
-    disconnect,    // at once: the pseudo-terminal is closed (the slave sees a hang-up)
+    disconnect,    // at once: the line is ended (the program's port hangs up)
 };
 
 struct Tfault {
@@ -37,10 +39,11 @@ struct Tsim_counters {
     std::array<std::uint64_t, 16> by_mask{};  // requests per lamp mask
 };
 
-// A ZETA QX-2 on the master side of a pseudo-terminal. The program under
-// test opens slave_path() like any serial port. One thread reads request
-// bytes and writes the answers after the configured delay; every setter may
-// be called from any thread while it runs.
+// A ZETA QX-2 on the master side of a pseudo-terminal, which the program
+// under test opens as slave_path() like any serial port, or on a line inside
+// the program. One thread reads request bytes and writes the answers after
+// the configured delay; every setter may be called from any thread while it
+// runs.
 class Tzeta_simulator {
 public:
     using Tobserver = std::function<void(unsigned char request, const std::string& wire)>;
@@ -50,10 +53,12 @@ public:
     Tzeta_simulator(const Tzeta_simulator&) = delete;
     Tzeta_simulator& operator=(const Tzeta_simulator&) = delete;
 
-    // Opens the pseudo-terminal and starts answering; false (with a reason
+    // Opens a pseudo-terminal and starts answering; false (with a reason
     // in `error`) when the terminal cannot be made or it already runs.
     bool start(std::string* error = nullptr);
-    // Stops answering and closes the pseudo-terminal; the slave sees a hang-up.
+    // Starts answering on the given line instead.
+    bool start_on(std::shared_ptr<Tsim_line> line, std::string* error = nullptr);
+    // Stops answering and ends the line; the program sees a hang-up.
     void stop();
     bool running() const;
     std::string slave_path() const;
@@ -89,12 +94,10 @@ private:
     };
 
     void run();
-    void receive();
+    void receive(const std::string& bytes);
     void answer(unsigned char request);
     std::string compose(unsigned char request, const Tzeta_reading& reading, std::optional<Tfault> fault);
     std::string junk(unsigned length);
-    void write_all(const std::string& bytes);
-    void close_terminal();
     void wake();
     Tcell cell_now_locked() const;
 
@@ -114,10 +117,7 @@ private:
     Tobserver observer;
 
     std::deque<Tpending> pending;  // touched by the thread only
-    int master_fd = -1;
-    int slave_fd = -1;  // held open so the terminal keeps its settings between users
-    int wake_pipe[2] = {-1, -1};
-    std::string path;
+    std::shared_ptr<Tsim_line> line;  // set while the thread runs
     bool stopping = false;
     bool alive = false;
     std::thread worker;

@@ -14,26 +14,26 @@
 #include <filesystem>
 
 #include "app/Application.h"
-#include "sim/Port_link.h"
+#include "support/Test_env.h"
 
 Te2e_program::Te2e_program()
 {
-    setenv("LUMO2_PORT_DIR", ports.path.c_str(), 1);
+    set_test_env("LUMO2_PORT_DIR", ports.path.c_str());
     // Each run keeps its journals to itself unless a test chooses a folder.
-    setenv("LUMO2_JOURNAL_DIR", work.file("journal").c_str(), 1);
+    set_test_env("LUMO2_JOURNAL_DIR", work.file("journal").c_str());
     sim.set_delay_ms(0);
     sim.set_noise(0, 1);
     sim.set_observer([this](unsigned char, const std::string& wire) {
         std::lock_guard<std::mutex> guard(answers_lock);
         written.push_back(wire);
     });
-    if (sim.start()) link();
+    start_on_port(sim, COM, default_sim_port(), nullptr);
 }
 
 Te2e_program::~Te2e_program()
 {
-    sim.stop();
-    unsetenv("LUMO2_PORT_DIR");
+    stop_on_port(COM, sim, default_sim_port());
+    set_test_env("LUMO2_PORT_DIR", nullptr);
 }
 
 void Te2e_program::write_autoconnect_settings()
@@ -41,17 +41,10 @@ void Te2e_program::write_autoconnect_settings()
     write_settings("TYPE=2\rlast_connect_device_id " + std::to_string(COM) + "\rautonnect 1\rttimezone 0\r");
 }
 
-bool Te2e_program::link()
-{
-    std::filesystem::remove(port_link_path(COM));
-    std::string error;
-    return link_com_port(sim.slave_path(), COM, error) == COM;
-}
-
 bool Te2e_program::restart_simulator()
 {
     sim.stop();
-    return sim.start() && link();
+    return start_on_port(sim, COM, default_sim_port(), nullptr) == COM;
 }
 
 std::vector<std::string> Te2e_program::answers() const

@@ -2,8 +2,9 @@
 // The whole program, started as the user starts it (run_application, its
 // real windows on the offscreen platform, signal window, event queue, 100 ms
 // delay, connection master and serial resource), in a scratch working
-// directory, with a simulated instrument on a pseudo-terminal linked as
-// COM<n> in a scratch port directory.
+// directory, with a simulated instrument as COM<n>: a pseudo-terminal
+// linked in a scratch port directory, or where the system has none, a port
+// inside the program.
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/Sim_port.h"
 #include "sim/Zeta_simulator.h"
 #include "support/Temp_dir.h"
 
@@ -20,7 +22,7 @@ class Te2e_program {
 public:
     static constexpr int COM = 120;  // beyond the fixed device scheme: only our link names it
 
-    // Starts the simulator (no answer delay, no noise) and links COM120 to it.
+    // Starts the simulator (no answer delay, no noise) as COM120.
     Te2e_program();
     ~Te2e_program();
     Te2e_program(const Te2e_program&) = delete;
@@ -46,8 +48,6 @@ public:
     Tzeta_simulator sim;
 
 private:
-    bool link();
-
     mutable std::mutex answers_lock;
     std::vector<std::string> written;
 };

@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "Event_pump.h"
 #include "Port_pair.h"
 #include "events/Log_capture.h"
+#include "link/Inprocess_port.h"
 #include "link/Serial_resource.h"
 
 namespace {
@@ -161,4 +163,104 @@ TEST(Serial_resource_lifetime, DestroyingARunningResourceIsQuickAndLeavesNothing
     // Its "CONNECTED", "DATA_ARRIVAL" and "DISCONNECTED" went with it.
     EXPECT_TRUE(event_queue_empty());
     event_pump::uninstall();
+}
+
+namespace {
+
+// A device played inside the test: it records what the program wrote and
+// hands bytes to the port that opened it.
+class Tplayed_device : public Tinprocess_device {
+public:
+    bool attach(Tinprocess_port* new_port) override {
+        port = new_port;
+        return !ended;
+    }
+    void receive(const unsigned char* bytes, unsigned length) override {
+        written.append(reinterpret_cast<const char*>(bytes), length);
+    }
+    Tinprocess_port* port = nullptr;
+    bool ended = false;
+    std::string written;
+};
+
+constexpr int PLAYED_COM = 230;
+
+class Serial_resource_inprocess : public ::testing::Test {
+protected:
+    void SetUp() override {
+        event_pump::install();
+        register_inprocess_device(PLAYED_COM, device);
+        serial.connect(&recorder);
+    }
+    void TearDown() override {
+        serial.close();
+        register_inprocess_device(PLAYED_COM, nullptr);
+        event_pump::uninstall();
+    }
+    unsigned open_played() { return serial.open("\\\\.\\COM230", 9600, 0, 8, false, 0, 1); }
+    bool wait_for(const char* report, int times = 1) {
+        return event_pump::until([&] { return recorder.count(report) >= times; });
+    }
+
+    std::shared_ptr<Tplayed_device> device = std::make_shared<Tplayed_device>();
+    Tserial_resource serial;
+    Trecorder recorder{&serial};
+};
+
+}  // namespace
+
+// The same contract as a system port's: one byte per read until re-armed,
+// a write reported sent, and one "DISCONNECTED" whichever end goes first.
+TEST_F(Serial_resource_inprocess, BehavesAsASystemPort) {
+    ASSERT_EQ(open_played(), 0u);
+    ASSERT_TRUE(wait_for("CONNECTED"));
+    ASSERT_NE(device->port, nullptr);
+    device->port->deliver("ab");
+    ASSERT_TRUE(wait_for("DATA_ARRIVAL"));
+    event_pump::for_ms(20);
+    EXPECT_EQ(recorder.received, "a");
+    serial.rearmRead();
+    ASSERT_TRUE(wait_for("DATA_ARRIVAL", 2));
+    EXPECT_EQ(recorder.received, "ab");
+
+    const unsigned char ping = 'O';
+    EXPECT_FALSE(serial.sendData(&ping, 1));
+    ASSERT_TRUE(wait_for("DATA_SENT"));
+    EXPECT_EQ(device->written, "O");
+
+    device->port->hang_up();
+    ASSERT_TRUE(wait_for("DISCONNECTED"));
+    EXPECT_FALSE(serial.platform->device_open());
+    EXPECT_TRUE(serial.sendData(&ping, 1));
+    serial.close();
+    event_pump::for_ms(20);
+    EXPECT_EQ(recorder.reports,
+              (std::vector<std::string>{"CONNECTED", "DATA_ARRIVAL", "DATA_ARRIVAL", "DATA_SENT", "DISCONNECTED"}));
+    EXPECT_EQ(device->port, nullptr);
+}
+
+TEST_F(Serial_resource_inprocess, ListedWhileRegisteredAndRefusedOnceEnded) {
+    unsigned char present[SERIAL_PORT_TABLE_SIZE] = {};
+    mark_inprocess_devices(present);
+    EXPECT_EQ(present[PLAYED_COM], 1);
+    EXPECT_EQ(free_inprocess_number(PLAYED_COM, present), PLAYED_COM + 1);
+
+    device->ended = true;
+    EXPECT_EQ(open_played(), SERIAL_OPEN_FAILED);
+    register_inprocess_device(PLAYED_COM, nullptr);
+    EXPECT_EQ(open_played(), SERIAL_OPEN_FAILED);
+    event_pump::for_ms(20);
+    EXPECT_TRUE(recorder.reports.empty());
+}
+
+// Moving from a system port to a played one closes the first before the
+// second connects, as a second open within one half does.
+TEST_F(Serial_resource_inprocess, SwitchingFromASystemPortEndsItFirst) {
+    Tport_pair pair;
+    ASSERT_TRUE(pair.ok()) << pair.problem();
+    ASSERT_EQ(serial.open(pair.device_path().c_str(), 9600, 0, 8, false, 0, 1), 0u);
+    ASSERT_TRUE(wait_for("CONNECTED"));
+    ASSERT_EQ(open_played(), 0u);
+    ASSERT_TRUE(wait_for("CONNECTED", 2));
+    EXPECT_EQ(recorder.reports, (std::vector<std::string>{"CONNECTED", "DISCONNECTED", "CONNECTED"}));
 }

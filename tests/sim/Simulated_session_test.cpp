@@ -1,6 +1,7 @@
 // lumo2 --simulate without the windows: the connection master starts on the
-// simulator's COM link, reads its answers with the program's own receiver
-// and parser, and leaves the saved settings alone.
+// simulator's COM port, reached through a pseudo-terminal or inside the
+// program, reads its answers with the program's own receiver and parser,
+// and leaves the saved settings alone.
 #include <algorithm>
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include "app/Lumo2_app.h"
 #include "events/Delay_resource.h"
 #include "events/Log_capture.h"
+#include "link/Inprocess_port.h"
 #include "link/Pty.h"
 #include "sim/Port_link.h"
 #include "sim/Simulated_session.h"
@@ -35,7 +37,7 @@ std::vector<std::pair<std::string, std::string>> entries_of(const Tsettings& set
     return entries;
 }
 
-class Simulated_session : public ::testing::Test {
+class Simulated_session : public ::testing::TestWithParam<Tsim_port> {
 protected:
     void SetUp() override {
         char pattern[] = "/tmp/lumo2-simulate-XXXXXX";
@@ -74,11 +76,11 @@ protected:
     std::unique_ptr<Tlumo2_app> app;
 };
 
-TEST_F(Simulated_session, ConnectsToTheSimulatorAndKeepsTheSavedSettings) {
+TEST_P(Simulated_session, ConnectsToTheSimulatorAndKeepsTheSavedSettings) {
     const auto saved = entries_of(app->settings);
     Tsimulated_session session;
     std::string error;
-    ASSERT_TRUE(session.open(&error)) << error;
+    ASSERT_TRUE(session.open(&error, GetParam())) << error;
     EXPECT_EQ(session.com(), FIRST_SIMULATED_COM);
     session.simulator().set_delay_ms(0);
     session.simulator().set_noise(0, 1);
@@ -106,15 +108,22 @@ TEST_F(Simulated_session, ConnectsToTheSimulatorAndKeepsTheSavedSettings) {
     EXPECT_NEAR(measure.temperature, expected.temperature_c, 1e-4);
 }
 
-TEST_F(Simulated_session, EndingTheSessionRemovesItsLink) {
-    std::string link;
+TEST_P(Simulated_session, EndingTheSessionRemovesItsPort) {
+    int com = 0;
+    const auto port_exists = [&com] {
+        if (GetParam() == Tsim_port::inprocess) return inprocess_device(com) != nullptr;
+        return access(port_link_path(com).c_str(), F_OK) == 0;
+    };
     {
         Tsimulated_session session;
-        ASSERT_TRUE(session.open(nullptr));
-        link = port_link_path(session.com());
-        EXPECT_EQ(access(link.c_str(), F_OK), 0);
+        ASSERT_TRUE(session.open(nullptr, GetParam()));
+        com = session.com();
+        EXPECT_TRUE(port_exists());
     }
-    EXPECT_NE(access(link.c_str(), F_OK), 0);
+    EXPECT_FALSE(port_exists());
 }
+
+INSTANTIATE_TEST_SUITE_P(Ways, Simulated_session, ::testing::Values(Tsim_port::terminal, Tsim_port::inprocess),
+                         [](const auto& way) { return way.param == Tsim_port::terminal ? "terminal" : "inprocess"; });
 
 }  // namespace
