@@ -1,15 +1,26 @@
 #!/usr/bin/env bash
-# Cross-builds the Qt-free part of Lumo 2 for 64-bit Windows (the core,
-# lumo2-tool.exe and the test programs without Qt) and runs it under Wine:
-# the test programs, with the serial ports as socat pseudo-terminal pairs
-# behind Wine's COM devices, and lumo2-tool.exe against the Linux lumo2-tool,
-# also recording from the Linux simulator.
-#   scripts/windows.sh [BUILD_DIR]      (default build-windows)
-# Everything it fetches or makes stays in BUILD_DIR: TinyXML's Debian source
-# package, its apt lists and cache, the build and the Wine prefix.
+# Cross-builds the whole of Lumo 2 for 64-bit Windows (lumo2.exe,
+# lumo2-tool.exe and every test program), packs the release zip and tests it
+# all under Wine: the test programs, the window ones on the offscreen
+# platform, with the serial ports as socat pseudo-terminal pairs behind
+# Wine's COM devices; lumo2-tool.exe against the Linux lumo2-tool, also
+# recording from the Linux simulator; lumo2.exe from the unpacked zip on a
+# virtual display, killed and started again.
+#   scripts/windows.sh [--screenshots] [BUILD_DIR]     (default build-windows)
+# --screenshots also takes docs/windows-view.png.
+# Qt and QCustomPlot come from Debian's source packages, built once per
+# machine into a cache (scripts/windows_qt.sh). Everything else it fetches or
+# makes stays in BUILD_DIR: TinyXML's Debian source package, its apt lists
+# and cache, the build and the Wine prefix.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source_dir=$PWD
+source scripts/debian_source.sh
+screenshots=false
+if [ "${1:-}" = "--screenshots" ]; then
+  screenshots=true
+  shift
+fi
 build=${1:-build-windows}
 mkdir -p "$build"
 build=$(cd "$build" && pwd)
@@ -20,7 +31,9 @@ run_as_root() {
 }
 
 install_missing() {
-  local packages=(g++-mingw-w64-x86-64-posix wine wine64 dpkg-dev socat googletest cmake ninja-build)
+  # Debian's Wine fonts give the windows Tahoma, the face Windows' dialogs use.
+  local packages=(g++-mingw-w64-x86-64-posix wine wine64 fonts-wine dpkg-dev socat googletest cmake ninja-build
+                  qt6-base-dev qt6-base-dev-tools xvfb xauth)
   local missing=()
   for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -33,39 +46,12 @@ install_missing() {
   fi
 }
 
-# deb-src entries for the system's own Debian archives, in a sources folder
-# of our own: the system's apt configuration is only read.
-write_source_entries() {
-  local out=$1
-  mkdir -p "$out"
-  : > "$out/system-src.list"
-  local file
-  for file in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
-    [ -f "$file" ] || continue
-    sed -n 's/^[[:space:]]*deb[[:space:]]\+\(.*\)$/deb-src \1/p' "$file" >> "$out/system-src.list"
-  done
-  for file in /etc/apt/sources.list.d/*.sources; do
-    [ -f "$file" ] || continue
-    # Stanzas are separated by blank lines; only those of type deb are taken.
-    awk 'BEGIN { RS = ""; ORS = "\n\n" }
-         { text = "\n" $0 "\n" }
-         text ~ /\nTypes:([^\n]*[ \t])?deb([ \t][^\n]*)?\n/ {
-           sub(/\nTypes:[^\n]*/, "\nTypes: deb-src", text); print substr(text, 2) }' "$file" > "$out/$(basename "$file")"
-  done
-}
-
 # TinyXML for Windows from Debian's own source package, built once per tree.
 build_tinyxml() {
   local root=$build/tinyxml
   [ -f "$root/lib/libtinyxml.a" ] && return
-  local apt=$root/apt
-  mkdir -p "$apt/state/lists/partial" "$apt/cache/archives/partial" "$root/src" "$root/obj" "$root/lib" "$root/include"
-  write_source_entries "$apt/sources"
-  local options=(-o Dir::Etc::SourceList=/dev/null -o Dir::Etc::SourceParts="$apt/sources"
-                 -o Dir::State="$apt/state" -o Dir::Cache="$apt/cache" -o Dir::State::status=/var/lib/dpkg/status
-                 -o APT::Sandbox::User=root)
-  apt-get "${options[@]}" -qq update
-  (cd "$root/src" && apt-get "${options[@]}" -qq source tinyxml >/dev/null)
+  mkdir -p "$root/obj" "$root/lib" "$root/include"
+  fetch_debian_source tinyxml "$root/apt" "$root/src"
   local src
   src=$(find "$root/src" -maxdepth 1 -mindepth 1 -type d -name 'tinyxml-*' | head -1)
   local file
@@ -74,23 +60,30 @@ build_tinyxml() {
   done
   $triplet-ar rcs "$root/lib/libtinyxml.a" "$root"/obj/*.o
   cp "$src/tinyxml.h" "$src/tinystr.h" "$root/include/"
+  cp "$src/debian/copyright" "$root/copyright"
 }
 
+# Against the cached Qt, whose toolchain file loads ours from this tree.
 configure_and_build() {
   local launcher=()
-  command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-  if [ ! -f "$build/build.ninja" ]; then
-    cmake -S "$source_dir" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-      -DCMAKE_TOOLCHAIN_FILE="$source_dir/cmake/mingw-w64.cmake" -DLUMO2_GUI=OFF -DLUMO2_BENCH=OFF \
-      -DTINYXML_INCLUDE_DIR="$build/tinyxml/include" -DTINYXML_LIBRARY="$build/tinyxml/lib/libtinyxml.a" \
-      "${launcher[@]}" >/dev/null
+  if command -v ccache >/dev/null; then
+    launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    export CCACHE_BASEDIR=$source_dir CCACHE_NOHASHDIR=1
   fi
+  cmake -S "$source_dir" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_TOOLCHAIN_FILE="$qt_prefix/lib/cmake/Qt6/qt.toolchain.cmake" \
+    -DQT_CHAINLOAD_TOOLCHAIN_FILE="$source_dir/cmake/mingw-w64.cmake" -DLUMO2_GUI=ON -DLUMO2_BENCH=OFF \
+    -DTINYXML_INCLUDE_DIR="$build/tinyxml/include" -DTINYXML_LIBRARY="$build/tinyxml/lib/libtinyxml.a" \
+    "${launcher[@]}" >/dev/null
   cmake --build "$build" -j2
 }
 
 install_missing
 build_tinyxml
+qt_prefix=$(scripts/windows_qt.sh)
 configure_and_build
+zip=$(scripts/windows_zip.sh "$build" "$qt_prefix")
+echo "Release zip: $zip"
 
 # --- Running under Wine -----------------------------------------------------
 
@@ -234,6 +227,15 @@ compare_records() {
   count_comparisons "$log" $status
 }
 
+# lumo2.exe from the unpacked zip, as a user runs it.
+run_program() {
+  local log=$build/test-logs/program-e2e.log status=0 shot=()
+  $screenshots && shot=("$source_dir/docs/windows-view.png")
+  "$source_dir/scripts/windows_e2e.sh" "$zip" "$(linux_program zeta-sim sim/zeta-sim)" "$build/program-e2e" \
+    "${shot[@]}" >"$log" 2>&1 || status=$?
+  count_comparisons "$log" $status
+}
+
 prepare_prefix
 trap stop_port_pairs EXIT
 start_port_pairs
@@ -241,6 +243,7 @@ run_test_programs
 stop_port_pairs
 compare_tools
 compare_records
+run_program
 wineserver --wait || true
 echo "Windows tests: $passed passed, $failed failed, $skipped skipped"
 [ $failed -eq 0 ]

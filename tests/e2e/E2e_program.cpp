@@ -43,7 +43,7 @@ void Te2e_program::write_autoconnect_settings()
 
 bool Te2e_program::restart_simulator()
 {
-    sim.stop();
+    stop_on_port(COM, sim, default_sim_port());
     return start_on_port(sim, COM, default_sim_port(), nullptr) == COM;
 }
 
