@@ -45,6 +45,16 @@ stop_all() {
 }
 trap stop_all EXIT
 
+# wait_for SECONDS COMMAND...: true once the command is.
+wait_for() {
+  local end=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    [ $SECONDS -ge $end ] && return 1
+    sleep 0.2
+  done
+}
+
 # A display of our own, so that the windows platform plugin draws for real.
 start_display() {
   local n=91
@@ -52,12 +62,7 @@ start_display() {
   Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
   pids+=($!)
   export DISPLAY=:$n
-  local tries=0
-  until [ -e "/tmp/.X11-unix/X$n" ]; do
-    tries=$((tries + 1))
-    [ $tries -gt 100 ] && { echo "Xvfb did not start" >&2; return 1; }
-    sleep 0.05
-  done
+  wait_for 10 test -e "/tmp/.X11-unix/X$n" || { echo "Xvfb did not start" >&2; return 1; }
 }
 
 # start_simulator ARGS...: the Linux simulator as the prefix's COM<com>.
@@ -65,23 +70,8 @@ start_simulator() {
   rm -f "$work/ports/COM$com"
   LUMO2_PORT_DIR=$work/ports "$simulator" --com "$com" --delay 0 --quiet "$@" >"$work/simulator.log" 2>&1 &
   pids+=($!)
-  local tries=0
-  until [ -L "$work/ports/COM$com" ]; do
-    tries=$((tries + 1))
-    [ $tries -gt 100 ] && { echo "the simulator made no port" >&2; return 1; }
-    sleep 0.05
-  done
+  wait_for 10 test -L "$work/ports/COM$com" || { echo "the simulator made no port" >&2; return 1; }
   ln -sfn "$(readlink "$work/ports/COM$com")" "$dos/com$com"
-}
-
-# wait_for SECONDS COMMAND...: true once the command is.
-wait_for() {
-  local end=$((SECONDS + $1))
-  shift
-  until "$@"; do
-    [ $SECONDS -ge $end ] && return 1
-    sleep 0.5
-  done
 }
 
 journal_rows() {
