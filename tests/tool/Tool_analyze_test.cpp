@@ -232,7 +232,7 @@ TEST_F(Tool_analyze_files, BadInputIsRefused)
         {{"--injection", "1796724000", "--discharge", "5", "--background", "A=0,1"}, "--background takes"},
         {{"--injection", "1796724000"}, "expects --discharge L/s or --discharge-file FILE"},
         {{"--injection", "1796724000", "--discharge", "5", "--discharge-file", dir.file("q.csv")}, "give one of them"},
-        {{"--injection", "08.12.2026 10:00", "--discharge", "5"}, "--injection takes the UTC time"},
+        {{"--injection", "08.12.2026 25:00", "--discharge", "5"}, "--injection takes the time of the injection"},
         {{"--injection", "1796724000", "--discharge", "5", "--distance", "0"}, "distance must be above 0 m"},
         {{"--injection", "1796724000", "--discharge", "5", "--distance", "5", "--distance", "6"}, "given twice"},
     };
