@@ -89,6 +89,7 @@ bool read_logger_file(std::string_view text, const Tlogger_columns& columns, con
     }
     const char separator = separator_of(line);
     std::vector<size_t> indexes;
+    const size_t header_cells = cells_of(line, separator).size();
     if (!column_indexes(cells_of(line, separator), columns, &indexes, error))
         return false;
     for (auto& points : *series)
@@ -98,8 +99,15 @@ bool read_logger_file(std::string_view text, const Tlogger_columns& columns, con
     for (int number = 2; next_text_line(&text, &line); ++number) {
         if (trimmed(line).empty())
             continue;
-        const std::vector<std::string_view> cells = cells_of(line, separator);
+        std::vector<std::string_view> cells = cells_of(line, separator);
         const std::string where = "line " + std::to_string(number) + ": ";
+        while (cells.size() > header_cells && cells.back().empty())
+            cells.pop_back();
+        if (cells.size() > header_cells) {
+            *error = where + std::to_string(cells.size()) + " cells where the header has " +
+                     std::to_string(header_cells) + (separator == ',' ? " (a decimal comma in a \",\" file?)" : "");
+            return false;
+        }
         const auto cell = [&](size_t index) { return index < cells.size() ? cells[index] : std::string_view(); };
         double t = 0;
         std::string fault;
