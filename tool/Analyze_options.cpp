@@ -23,13 +23,13 @@ const Tunit MASS_UNITS[] = {{"g", 1.0}, {"kg", 1000.0}, {"mg", 0.001}};
 template <size_t N>
 bool parse_quantity_text(std::string_view text, const Tunit (&units)[N], double* value)
 {
-    double factor = 1.0;
+    const Tunit* named = nullptr;  // the longest unit the text ends with ("mg", not "g")
     for (const Tunit& unit : units)
-        if (text.ends_with(unit.name) && text.size() > std::string_view(unit.name).size()) {
-            text.remove_suffix(std::string_view(unit.name).size());
-            factor = unit.factor;
-            break;
-        }
+        if (text.ends_with(unit.name) && (!named || std::string_view(unit.name).size() > std::string_view(named->name).size()))
+            named = &unit;
+    const double factor = named ? named->factor : 1.0;
+    if (named)
+        text.remove_suffix(std::string_view(named->name).size());
     while (!text.empty() && text.back() == ' ')
         text.remove_suffix(1);
     if (!parse_number_text(text, value))
