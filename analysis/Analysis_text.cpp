@@ -194,8 +194,8 @@ std::vector<Tdisplay_cell> analysis_display_cells(const Tlamp_analysis& lamp)
 
 const char ANALYSIS_MODEL_NOTE[] =
     "Dispersion and Peclet number: flux concentration of an instantaneous injection in an infinite medium,\n"
-    "Pe = 2 t^2 / s^2 (t mean residence time, s^2 variance); a closed-vessel interpretation of the same curve\n"
-    "gives a Peclet number about 12 % lower (at Pe 10).\n";
+    "Pe = 2 t^2 / s^2 (t mean residence time, s^2 variance). A closed-vessel interpretation of the same\n"
+    "curve gives a lower Peclet number: about 11 % lower at Pe 10, 5 % at Pe 20.\n";
 
 void analysis_results_text(const std::vector<Tlamp_analysis>& lamps, std::string* text)
 {
