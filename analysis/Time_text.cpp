@@ -10,7 +10,7 @@
 namespace {
 
 constexpr int FIRST_YEAR = 1970;
-constexpr int LAST_YEAR = 2105;
+constexpr int LAST_YEAR = 2105;  // the table's unsigned 32-bit seconds end in 2106
 
 // A reader of a time's text, left to right.
 class Ttime_reader {

@@ -45,10 +45,21 @@ const Tinput_caption CAPTIONS[] = {
 };
 
 const QColor INJECTION_COLOUR(0, 0, 0);
-constexpr int FORM_WIDTH = 290;
+constexpr int FORM_WIDTH = 280;
+
 
 QString text_of(const std::string& text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
 std::string text_of(const QString& text) { return text.trimmed().toUtf8().toStdString(); }
+
+// A cell's text on the page: a figure's second unit ("(36.00 m/h)") on a
+// line of its own, so that three lamps fit beside the labels.
+QString page_text(const Tdisplay_cell& cell)
+{
+    const std::string mark = cell.state == Tfigure_state::provisional ? " *" : "";
+    const size_t second = cell.text.find(" (");
+    if (second == std::string::npos) return text_of(cell.text + mark);
+    return text_of(cell.text.substr(0, second) + mark + "\n" + cell.text.substr(second + 1));
+}
 
 QPushButton* button(const char* name, const char* caption)
 {
@@ -76,7 +87,7 @@ TTracer_test_pane::TTracer_test_pane(QWidget* parent) : QWidget(parent)
     QStringList labels;
     for (const std::string& line : lines) labels << text_of(line);
     StringGrid2->setVerticalHeaderLabels(labels);
-    results->addWidget(StringGrid2, 3);
+    results->addWidget(StringGrid2, 4);
     Memo2 = text_pane(this, "Memo2", 0, true);
     results->addWidget(Memo2, 1);
     row->addLayout(results, 1);
@@ -116,7 +127,8 @@ QWidget* TTracer_test_pane::inputs_form()
             form->addRow(lb_injection, edit);
             lb_injection_utc = new QLabel;
             lb_injection_utc->setObjectName("lb_injection_utc");
-            form->addRow("", lb_injection_utc);
+            lb_injection_utc->setAlignment(Qt::AlignRight);
+            form->addRow(lb_injection_utc);
             continue;
         }
         if (std::string(input.name) != "discharge_file") {
@@ -203,7 +215,7 @@ void TTracer_test_pane::show_inputs()
             continue;
         }
         edits[name]->setText(text_of(zoned_date_text(utc, zone)));
-        lb_injection_utc->setText(text_of("= " + utc_date_text(utc) + " UTC"));
+        lb_injection_utc->setText(text_of("UTC " + utc_date_text(utc)));
     }
 }
 
@@ -218,8 +230,7 @@ void TTracer_test_pane::show_results()
         const std::vector<Tdisplay_cell> cells = analysis_display_cells(lamp);
         for (int line = 0; line < int(cells.size()); ++line) {
             const Tdisplay_cell& cell = cells[size_t(line)];
-            const bool provisional = cell.state == Tfigure_state::provisional;
-            auto* item = new QTableWidgetItem(text_of(cell.text) + (provisional ? " *" : ""));
+            auto* item = new QTableWidgetItem(page_text(cell));
             item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             item->setToolTip(text_of(cell.reason));
             if (cell.state != Tfigure_state::available) item->setForeground(QColor(130, 130, 130));
