@@ -7,8 +7,8 @@ struct Tcurve;
 // The moments of a curve's mass flux Q(t) C(t), by the trapezoidal rule over
 // its points from the injection to the curve's end (Tcurve::last); steps
 // that are gaps are left out. When the record stops before the curve is back
-// within the noise, the falling limb is carried on exponentially beyond the
-// last row, fitted to its last part, at the discharge of the last row.
+// within the noise, the mass flux of the falling limb is carried on
+// exponentially beyond the last row, fitted to its last third.
 // Without a discharge Q is taken as 1 (the time moments of a constant
 // discharge).
 struct Tmoments {
