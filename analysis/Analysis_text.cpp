@@ -11,8 +11,7 @@
 namespace {
 
 // How each figure is written for scripts: concentrations with the table's
-// three decimals, the others (decimals < 0) in full precision, the
-// shortest text that reads back as the same number.
+// three decimals, the others (decimals < 0) in full precision.
 struct Tcolumn {
     const char* header;
     const char* label;
@@ -41,13 +40,21 @@ const Tcolumn COLUMNS[RESULT_COUNT] = {
 constexpr size_t LABEL_WIDTH = 36;
 constexpr size_t VALUE_WIDTH = 24;
 constexpr int SHOWN_DIGITS = 4;  // significant digits for people
-constexpr int UNIT_DIGITS = 3;   // of a time in h or d, of a velocity in m/h
+constexpr int UNIT_DIGITS = 3;   // of a time also in h or d
 constexpr double HOUR_S = 3600.0;
 constexpr double DAY_S = 86400.0;
 constexpr double SMALLEST_FIXED = 1e-4;  // smaller figures in scientific notation
 
 const char CURVE_END_LABEL[] = "End of the curve (s)";
 const char BACKGROUND_SD_LABEL[] = "Background standard deviation (ppb)";
+
+// The shortest text in fixed notation that reads back as the same number:
+// no exponent for a script to trip over.
+std::string full_precision_text(double value)
+{
+    char text[400];  // a double's largest value in fixed notation
+    return std::string(text, std::to_chars(text, text + sizeof text, value, std::chars_format::fixed).ptr);
+}
 
 // "2.000e9": digits significant digits, the exponent without sign or zeros.
 std::string scientific_text(double value, int digits)
@@ -146,7 +153,7 @@ std::string figure_text(const Tfigure& figure, Tresult result)
     if (!figure.has_value())
         return "-";
     const int decimals = COLUMNS[result].decimals;
-    return decimals == EXACT ? exact_number_text(figure.value) : fixed_number_text(figure.value, decimals);
+    return decimals == EXACT ? full_precision_text(figure.value) : fixed_number_text(figure.value, decimals);
 }
 
 std::string figure_display_text(const Tfigure& figure, Tresult result)

@@ -23,6 +23,8 @@ void all_missing(Tlamp_analysis* a, int from, const std::string& reason)
 {
     for (int result = from; result < RESULT_COUNT; ++result)
         a->figures[result] = Tfigure::missing(reason);
+    if (from <= RESULT_PEAK_PPB)
+        a->curve_end = Tfigure::missing(reason);
 }
 
 std::string no_arrival_reason(const Tcurve& curve)

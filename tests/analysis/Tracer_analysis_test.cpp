@@ -5,6 +5,7 @@
 #include <random>
 
 #include "Curve_fixtures.h"
+#include "analysis/Analysis_text.h"
 #include "analysis/Discharge.h"
 #include "analysis/Tracer_analysis.h"
 #include "analysis/Tracer_inputs.h"
@@ -323,6 +324,33 @@ TEST(Rows, PublishedPulseGivesItsMeanAndVariance)
     const Tlamp_analysis a = analyse(rows, inputs, Tdischarge());
     EXPECT_NEAR(a.figures[RESULT_MEAN_RESIDENCE].value, 15 * MINUTE, 1e-9);
     EXPECT_NEAR(a.figures[RESULT_VARIANCE].value, 47.5 * MINUTE * MINUTE, 1e-6);
+}
+
+TEST(Figure_text, PeopleReadFourDigitsScriptsFullPrecision)
+{
+    const struct {
+        Tresult result;
+        double value;
+        const char* shown;
+        const char* written;
+    } cases[] = {
+        {RESULT_VARIANCE, 2e9, "2.000e9", "2000000000"},
+        {RESULT_VARIANCE, 1072166386, "1.072e9", "1072166386"},
+        {RESULT_MEAN_RESIDENCE, 100000, "100000 (27.8 h)", "100000"},
+        {RESULT_MEAN_RESIDENCE, 2592000.4, "2592000 (30.0 d)", "2592000.4"},
+        {RESULT_FIRST_ARRIVAL, 7000, "7000", "7000"},
+        {RESULT_MASS, 0.0127278, "0.01273", "0.0127278"},
+        {RESULT_PECLET, 9.99996, "10.00", "9.99996"},
+        {RESULT_VELOCITY_MEAN, 0.01, "0.01000 (36.00 m/h)", "0.01"},
+        {RESULT_DISPERSION, 0.00005, "5.000e-5", "0.00005"},
+        {RESULT_PEAK_PPB, 12.3456, "12.35", "12.346"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.shown);
+        EXPECT_EQ(figure_display_text(Tfigure::of(c.value), c.result), c.shown);
+        EXPECT_EQ(figure_text(Tfigure::of(c.value), c.result), c.written);
+    }
+    EXPECT_EQ(figure_display_text(Tfigure::missing("why"), RESULT_MASS), "-");
 }
 
 INSTANTIATE_TEST_SUITE_P(Slow, Field_record, testing::ValuesIn(FIELD_CASES),
