@@ -280,7 +280,7 @@ const Tfield_case FIELD_CASES[] = {
      ""},
     {"thirty_days_typed_background_half_a_standard_error_high", 0.005, 0.0005, 30 * DAY, 1e300, DAY, 1, 0.02, 0.15,
      OK, OK, ""},
-    {"fifteen_minutes_then_every_two_hours", 0.0, FROM_ROWS, 30 * DAY, 48 * HOUR, DAY, 1, 0.02, 0.10, OK, OK, ""},
+    {"fifteen_minutes_then_every_two_hours", 0.005, FROM_ROWS, 30 * DAY, 48 * HOUR, DAY, 1, 0.02, 0.10, OK, OK, ""},
     {"noise_free_to_the_end", 0.0, FROM_ROWS, 30 * DAY, 1e300, DAY, 1, 0.02, 0.05, OK, OK, ""},
     {"record_stops_on_the_falling_limb", 0.0, FROM_ROWS, 3 * DAY, 1e300, DAY, 1, 0.02, 0.10, PROVISIONAL, PROVISIONAL,
      "extrapolated exponentially beyond the last row for 0.7 % of the mass"},
