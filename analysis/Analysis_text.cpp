@@ -1,6 +1,8 @@
 #include "analysis/Analysis_text.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cmath>
 
 #include "analysis/Input_text.h"
 #include "analysis/Tracer_inputs.h"
@@ -8,40 +10,103 @@
 
 namespace {
 
-// How each figure is written: fixed decimals, or (decimals < 0) six
-// significant digits for figures whose size varies over decades.
+// How each figure is written for scripts: concentrations with the table's
+// three decimals, the others (decimals < 0) in full precision.
 struct Tcolumn {
     const char* header;
     const char* label;
     int decimals;
 };
 
-constexpr int SIGNIFICANT = -1;
+constexpr int EXACT = -1;
 
 const Tcolumn COLUMNS[RESULT_COUNT] = {
     {"background_ppb", "Background (ppb)", 3},
-    {"first_arrival_s", "First arrival (s)", 0},
-    {"peak_time_s", "Peak time (s)", 0},
+    {"first_arrival_s", "First arrival (s)", EXACT},
+    {"peak_time_s", "Peak time (s)", EXACT},
     {"peak_ppb", "Peak above background (ppb)", 3},
-    {"mass_g", "Recovered mass (g)", SIGNIFICANT},
-    {"recovery_percent", "Recovery (%)", 2},
-    {"mean_residence_s", "Mean residence time (s)", 1},
-    {"variance_s2", "Variance (s2)", 0},
-    {"velocity_first_m_s", "Velocity at first arrival (m/s)", SIGNIFICANT},
-    {"velocity_peak_m_s", "Velocity at peak (m/s)", SIGNIFICANT},
-    {"velocity_mean_m_s", "Mean velocity (m/s)", SIGNIFICANT},
-    {"dispersion_m2_s", "Longitudinal dispersion (m2/s)", SIGNIFICANT},
-    {"dispersivity_m", "Dispersivity (m)", SIGNIFICANT},
-    {"peclet", "Peclet number", SIGNIFICANT},
+    {"mass_g", "Recovered mass (g)", EXACT},
+    {"recovery_percent", "Recovery (%)", EXACT},
+    {"mean_residence_s", "Mean residence time (s)", EXACT},
+    {"variance_s2", "Variance (s2)", EXACT},
+    {"velocity_first_m_s", "Velocity at first arrival (m/s)", EXACT},
+    {"velocity_peak_m_s", "Velocity at peak (m/s)", EXACT},
+    {"velocity_mean_m_s", "Mean velocity (m/s)", EXACT},
+    {"dispersion_m2_s", "Longitudinal dispersion (m2/s)", EXACT},
+    {"dispersivity_m", "Dispersivity (m)", EXACT},
+    {"peclet", "Peclet number", EXACT},
 };
 
 constexpr size_t LABEL_WIDTH = 36;
-constexpr size_t VALUE_WIDTH = 16;
+constexpr size_t VALUE_WIDTH = 24;
+constexpr int SHOWN_DIGITS = 4;  // significant digits for people
+constexpr int UNIT_DIGITS = 3;   // of a time also in h or d
+constexpr double HOUR_S = 3600.0;
+constexpr double DAY_S = 86400.0;
+constexpr double SMALLEST_FIXED = 1e-4;  // smaller figures in scientific notation
 
-std::string significant_text(double value)
+const char CURVE_END_LABEL[] = "End of the curve (s)";
+const char BACKGROUND_SD_LABEL[] = "Background standard deviation (ppb)";
+
+// The shortest text in fixed notation that reads back as the same number:
+// no exponent for a script to trip over.
+std::string full_precision_text(double value)
+{
+    char text[400];  // a double's largest value in fixed notation
+    return std::string(text, std::to_chars(text, text + sizeof text, value, std::chars_format::fixed).ptr);
+}
+
+// "2.000e9": digits significant digits, the exponent without sign or zeros.
+std::string scientific_text(double value, int digits)
 {
     char text[64];
-    return std::string(text, std::to_chars(text, text + sizeof text, value, std::chars_format::general, 6).ptr);
+    std::string s(text, std::to_chars(text, text + sizeof text, value, std::chars_format::scientific, digits - 1).ptr);
+    const size_t e = s.find('e');
+    std::string exponent = s.substr(e + 1);
+    const bool negative = exponent.front() == '-';
+    exponent.erase(0, exponent.find_first_not_of("+-0"));
+    return s.substr(0, e + 1) + (negative ? "-" : "") + (exponent.empty() ? "0" : exponent);
+}
+
+// digits significant digits in fixed notation ("100000", "0.01273"); very
+// small values in scientific notation.
+std::string fixed_significant_text(double value, int digits)
+{
+    if (value == 0.0)
+        return "0";
+    if (std::fabs(value) < SMALLEST_FIXED)
+        return scientific_text(value, digits);
+    const int exponent = int(std::floor(std::log10(std::fabs(value))));
+    const double scale = std::pow(10.0, exponent - digits + 1);
+    const double rounded = std::round(value / scale) * scale;
+    const int shown = int(std::floor(std::log10(std::fabs(rounded))));
+    return fixed_number_text(rounded, std::max(0, digits - 1 - shown));
+}
+
+// A time in seconds, and beyond two hours also in h, beyond two days in d.
+std::string duration_text(double seconds)
+{
+    std::string text = fixed_significant_text(seconds, SHOWN_DIGITS);
+    if (std::fabs(seconds) > 2 * DAY_S)
+        text += " (" + fixed_significant_text(seconds / DAY_S, UNIT_DIGITS) + " d)";
+    else if (std::fabs(seconds) > 2 * HOUR_S)
+        text += " (" + fixed_significant_text(seconds / HOUR_S, UNIT_DIGITS) + " h)";
+    return text;
+}
+
+bool is_time(Tresult result)
+{
+    return result == RESULT_FIRST_ARRIVAL || result == RESULT_PEAK_TIME || result == RESULT_MEAN_RESIDENCE;
+}
+
+bool is_velocity(Tresult result)
+{
+    return result == RESULT_VELOCITY_FIRST || result == RESULT_VELOCITY_PEAK || result == RESULT_VELOCITY_MEAN;
+}
+
+Tdisplay_cell display_cell(const Tfigure& figure, std::string text)
+{
+    return {figure.has_value() ? std::move(text) : "-", figure.state, figure.reason};
 }
 
 // The label, then each cell right-aligned in its column.
@@ -88,8 +153,56 @@ std::string figure_text(const Tfigure& figure, Tresult result)
     if (!figure.has_value())
         return "-";
     const int decimals = COLUMNS[result].decimals;
-    return decimals == SIGNIFICANT ? significant_text(figure.value) : fixed_number_text(figure.value, decimals);
+    return decimals == EXACT ? full_precision_text(figure.value) : fixed_number_text(figure.value, decimals);
 }
+
+std::string figure_display_text(const Tfigure& figure, Tresult result)
+{
+    if (!figure.has_value())
+        return "-";
+    const double v = figure.value;
+    if (result == RESULT_VARIANCE)
+        return scientific_text(v, SHOWN_DIGITS);
+    if (is_time(result))
+        return duration_text(v);
+    if (is_velocity(result))
+        return fixed_significant_text(v, SHOWN_DIGITS) + " (" + fixed_significant_text(v * HOUR_S, SHOWN_DIGITS) +
+               " m/h)";
+    return fixed_significant_text(v, SHOWN_DIGITS);
+}
+
+std::vector<std::string> analysis_display_labels()
+{
+    std::vector<std::string> labels;
+    for (int result = 0; result < RESULT_COUNT; ++result) {
+        labels.push_back(COLUMNS[result].label);
+        if (result == RESULT_BACKGROUND)
+            labels.push_back(BACKGROUND_SD_LABEL);
+        if (result == RESULT_PEAK_PPB)
+            labels.push_back(CURVE_END_LABEL);
+    }
+    return labels;
+}
+
+std::vector<Tdisplay_cell> analysis_display_cells(const Tlamp_analysis& lamp)
+{
+    std::vector<Tdisplay_cell> cells;
+    for (int result = 0; result < RESULT_COUNT; ++result) {
+        const Tfigure& figure = lamp.figures[result];
+        cells.push_back(display_cell(figure, figure_display_text(figure, Tresult(result))));
+        if (result == RESULT_BACKGROUND)
+            cells.push_back(display_cell(figure.has_value() ? Tfigure::of(lamp.background_sd) : figure,
+                                         fixed_significant_text(lamp.background_sd, SHOWN_DIGITS)));
+        if (result == RESULT_PEAK_PPB)
+            cells.push_back(display_cell(lamp.curve_end, duration_text(lamp.curve_end.value)));
+    }
+    return cells;
+}
+
+const char ANALYSIS_MODEL_NOTE[] =
+    "Dispersion and Peclet number: flux concentration of an instantaneous injection in an infinite medium,\n"
+    "Pe = 2 t^2 / s^2 (t mean residence time, s^2 variance). A closed-vessel interpretation of the same\n"
+    "curve gives a lower Peclet number: about 11 % lower at Pe 10, 5 % at Pe 20.\n";
 
 void analysis_results_text(const std::vector<Tlamp_analysis>& lamps, std::string* text)
 {
@@ -115,22 +228,18 @@ void analysis_table_text(const Ttracer_inputs& inputs, const std::vector<Tlamp_a
     for (const Tlamp_analysis& lamp : lamps)
         cells.push_back(std::string(tracer_lamp_name(lamp.lamp)) + "  ");
     append_table_line("Lamp", cells, text);
-    for (int result = 0; result < RESULT_COUNT; ++result) {
+    std::vector<std::vector<Tdisplay_cell>> columns;
+    for (const Tlamp_analysis& lamp : lamps)
+        columns.push_back(analysis_display_cells(lamp));
+    const std::vector<std::string> labels = analysis_display_labels();
+    for (size_t line = 0; line < labels.size(); ++line) {
         cells.clear();
-        for (const Tlamp_analysis& lamp : lamps) {
-            const Tfigure& figure = lamp.figures[result];
-            cells.push_back(figure_text(figure, Tresult(result)) +
-                            (figure.state == Tfigure_state::provisional ? " *" : "  "));
-        }
-        append_table_line(COLUMNS[result].label, cells, text);
-        if (result != RESULT_BACKGROUND)
-            continue;
-        cells.clear();
-        for (const Tlamp_analysis& lamp : lamps)
-            cells.push_back((lamp.figures[result].has_value() ? fixed_number_text(lamp.background_sd, 3) : "-") + "  ");
-        append_table_line("Background standard deviation (ppb)", cells, text);
+        for (const std::vector<Tdisplay_cell>& column : columns)
+            cells.push_back(column[line].text + (column[line].state == Tfigure_state::provisional ? " *" : "  "));
+        append_table_line(labels[line], cells, text);
     }
     *text += "\n* provisional, - not available; why:\n";
     for (const Tlamp_analysis& lamp : lamps)
         analysis_reasons_text(lamp, text);
+    *text += std::string("\n") + ANALYSIS_MODEL_NOTE;
 }

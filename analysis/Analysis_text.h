@@ -12,13 +12,31 @@ struct Ttracer_inputs;
 // table tells it apart.
 void analysis_results_text(const std::vector<Tlamp_analysis>& lamps, std::string* text);
 
-// The results for people: one line per figure, one column per lamp, "*"
+// The results for people: one line per display label, one column per lamp, "*"
 // behind a provisional figure, "-" for one not available, and below the
-// table why, per lamp. Lines end with LF, as printed.
+// table why, per lamp, and the model note. Lines end with LF, as printed.
 void analysis_table_text(const Ttracer_inputs& inputs, const std::vector<Tlamp_analysis>& lamps, std::string* text);
 
-// The text of one figure as both forms write it.
+// The text of one figure in the results for scripts.
 std::string figure_text(const Tfigure& figure, Tresult result);
+// The text of one figure for people: four significant digits, the variance
+// in scientific notation ("2.000e9"), times beyond 2 h also in h and beyond
+// 2 days in d ("100000 (27.8 h)"), velocities also in m/h; "-" when not
+// available.
+std::string figure_display_text(const Tfigure& figure, Tresult result);
+
+// The lines of the table for people: every figure, the background's
+// standard deviation after the background and the end of the curve after
+// the peak; a lamp's cells in the same order.
+struct Tdisplay_cell {
+    std::string text;
+    Tfigure_state state;
+    std::string reason;
+};
+std::vector<std::string> analysis_display_labels();
+std::vector<Tdisplay_cell> analysis_display_cells(const Tlamp_analysis& lamp);
+// The model behind the dispersion and the Peclet number, for people.
+extern const char ANALYSIS_MODEL_NOTE[];
 // "Recovered mass (g)" and the like.
 const char* result_label(Tresult result);
 // Appends one line per reason of the lamp's figures that are provisional or

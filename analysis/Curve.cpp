@@ -7,16 +7,32 @@
 
 namespace {
 
-double median_step(const std::vector<Ttime_point>& points)
+constexpr size_t NEIGHBOUR_STEPS = 2;  // either side, for the local sampling interval
+
+// Per step, the longest step bridged there.
+std::vector<double> step_limits(const std::vector<Ttime_point>& points, double max_gap_s)
 {
-    if (points.size() < 2)
-        return 0.0;
-    std::vector<double> steps(points.size() - 1);
-    for (size_t i = 0; i + 1 < points.size(); ++i)
+    const size_t n = points.size() < 2 ? 0 : points.size() - 1;
+    std::vector<double> steps(n), limits(n, max_gap_s);
+    for (size_t i = 0; i < n; ++i)
         steps[i] = points[i + 1].t - points[i].t;
-    const auto middle = steps.begin() + steps.size() / 2;
-    std::nth_element(steps.begin(), middle, steps.end());
-    return *middle;
+    if (!is_undefined_double(max_gap_s))
+        return limits;
+    std::vector<double> around;
+    for (size_t i = 0; i < n; ++i) {
+        around.clear();
+        for (size_t j = i > NEIGHBOUR_STEPS ? i - NEIGHBOUR_STEPS : 0; j < n && j <= i + NEIGHBOUR_STEPS; ++j)
+            if (j != i)
+                around.push_back(steps[j]);
+        if (around.empty()) {
+            limits[i] = steps[i];
+            continue;
+        }
+        const auto middle = around.begin() + long(around.size() / 2);
+        std::nth_element(around.begin(), middle, around.end());
+        limits[i] = Tcurve::GAP_INTERVALS * *middle;
+    }
+    return limits;
 }
 
 size_t first_arrival(const Tcurve& curve)
@@ -37,18 +53,22 @@ size_t highest_point(const std::vector<Ttime_point>& points)
                   points.begin());
 }
 
-// Whether the curve has fallen below half its peak, and come back to
-// background, after the peak.
+// Whether the curve has fallen below half its peak after the peak, and
+// where it is back within the background's noise.
 void find_decline(Tcurve* curve)
 {
     const std::vector<Ttime_point>& p = curve->points;
     const double peak = p[curve->peak].value;
     curve->fallen = std::any_of(p.begin() + long(curve->peak), p.end(),
                                 [&](const Ttime_point& point) { return point.value < 0.5 * peak; });
-    const size_t tail = Tcurve::ARRIVAL_ROWS;
-    curve->returned = p.size() >= tail && p.size() - tail > curve->peak &&
-                      std::all_of(p.end() - long(tail), p.end(),
-                                  [&](const Ttime_point& point) { return point.value <= curve->threshold; });
+    size_t run = 0;
+    for (size_t i = curve->peak + 1; i < p.size(); ++i) {
+        run = p[i].value < curve->end_threshold ? run + 1 : 0;
+        if (run == Tcurve::END_ROWS) {
+            curve->end = i + 1 - Tcurve::END_ROWS;
+            return;
+        }
+    }
 }
 
 }  // namespace
@@ -66,6 +86,7 @@ Tbackground lamp_background(const std::vector<Ttime_point>& series, double injec
         for (size_t i = 0; i < before; ++i)
             squares += (series[i].value - mean) * (series[i].value - mean);
         background.sd = std::sqrt(squares / double(before - 1));
+        background.standard_error = background.sd / std::sqrt(double(before));
     }
     if (!is_undefined_double(typed_ppb)) {
         background.known = true;
@@ -79,7 +100,8 @@ Tbackground lamp_background(const std::vector<Ttime_point>& series, double injec
     return background;
 }
 
-Tcurve make_curve(const std::vector<Ttime_point>& series, double injection_utc, const Tbackground& background)
+Tcurve make_curve(const std::vector<Ttime_point>& series, double injection_utc, const Tbackground& background,
+                  double max_gap_s)
 {
     Tcurve curve;
     const auto first = std::lower_bound(series.begin(), series.end(), injection_utc,
@@ -89,10 +111,11 @@ Tcurve make_curve(const std::vector<Ttime_point>& series, double injection_utc, 
         curve.points.push_back({point->t - injection_utc, point->value - background.level});
     if (curve.points.empty())
         return curve;
-    curve.interval = median_step(curve.points);
+    curve.step_limits = step_limits(curve.points, max_gap_s);
     curve.peak = highest_point(curve.points);
     const double peak = curve.points[curve.peak].value;
     curve.threshold = background.sd > 0 ? Tcurve::SD_FACTOR * background.sd : Tcurve::PEAK_SHARE * peak;
+    curve.end_threshold = background.sd > 0 ? curve.threshold : Tcurve::END_PEAK_SHARE * peak;
     curve.rows_above = size_t(std::count_if(curve.points.begin(), curve.points.end(),
                                             [&](const Ttime_point& p) { return p.value > curve.threshold; }));
     curve.arrival = peak > 0 ? first_arrival(curve) : Tcurve::NONE;

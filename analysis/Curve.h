@@ -9,9 +9,10 @@
 // dye, and their spread there.
 struct Tbackground {
     bool known = false;
-    double level = 0.0;  // ppb
-    double sd = 0.0;     // ppb; 0 when there is no spread to measure
-    std::string reason;  // why it is not known
+    double level = 0.0;           // ppb
+    double sd = 0.0;              // ppb; 0 when there is no spread to measure
+    double standard_error = 0.0;  // of the mean of the rows before the injection, ppb; 0 without spread
+    std::string reason;           // why it is not known
 };
 
 // typed_ppb undefined: the mean and the standard deviation of the points
@@ -24,22 +25,32 @@ Tbackground lamp_background(const std::vector<Ttime_point>& series, double injec
 struct Tcurve {
     static constexpr size_t NONE = static_cast<size_t>(-1);
     static constexpr int ARRIVAL_ROWS = 3;         // consecutive rows above the threshold
-    static constexpr double GAP_INTERVALS = 3.0;   // a longer step is a gap, not bridged
+    static constexpr int END_ROWS = 5;             // consecutive rows within the noise end the curve
+    static constexpr double GAP_INTERVALS = 3.0;   // a step longer than 3 local sampling intervals is a gap
     static constexpr double SD_FACTOR = 3.0;       // threshold: background + 3 sd...
     static constexpr double PEAK_SHARE = 0.01;     // ...or + 1 % of the peak without spread
+    static constexpr double END_PEAK_SHARE = 0.001;  // the end without spread: below 0.1 % of the peak
     static constexpr size_t MOMENT_ROWS = 10;      // rows above it for meaningful moments
 
     std::vector<Ttime_point> points;
-    double interval = 0.0;   // the median step between points, s
-    double threshold = 0.0;  // ppb above background
+    std::vector<double> step_limits;  // the longest step bridged from each point to the next, s
+    double threshold = 0.0;      // ppb above background
+    double end_threshold = 0.0;  // ppb above background
     size_t peak = NONE;      // the highest point
     size_t arrival = NONE;   // the first of ARRIVAL_ROWS consecutive points above the threshold
+    size_t end = NONE;       // after the peak, the first of END_ROWS consecutive points within the noise
     size_t rows_above = 0;
-    bool returned = false;   // the last ARRIVAL_ROWS points, after the peak, are at or below the threshold
     bool fallen = false;     // a point after the peak is below half of it
 
     // Whether the step from point i to i + 1 is integrated.
-    bool bridged(size_t i) const { return points[i + 1].t - points[i].t <= GAP_INTERVALS * interval; }
+    bool bridged(size_t i) const { return points[i + 1].t - points[i].t <= step_limits[i]; }
+    // The last point integrated: the curve's end, else the record's.
+    size_t last() const { return end != NONE ? end : points.size() - 1; }
 };
 
-Tcurve make_curve(const std::vector<Ttime_point>& series, double injection_utc, const Tbackground& background);
+// max_gap_s undefined: a step is a gap when longer than GAP_INTERVALS
+// times the median of the steps around it (two either side), so that a
+// change of the sampling interval is bridged and an outage is not; else
+// when longer than max_gap_s.
+Tcurve make_curve(const std::vector<Ttime_point>& series, double injection_utc, const Tbackground& background,
+                  double max_gap_s);

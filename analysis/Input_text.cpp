@@ -5,55 +5,15 @@
 #include <cstdint>
 #include <cmath>
 
+#include "analysis/Time_text.h"
 #include "events/Lib_time.h"
+#include "events/Time_zone.h"
 
 namespace {
 
 constexpr size_t NUMBER_CHARS = 400;  // a double's largest value in fixed notation
 constexpr size_t DATE_CHARS = 19;     // "dd.mm.yyyy hh:mm:ss"
 constexpr int BREAK_DOWN_UTC = 0;
-constexpr int FIRST_YEAR = 1970;
-constexpr int LAST_YEAR = 2105;  // the table's unsigned 32-bit seconds end in 2106
-
-bool digits_at(std::string_view text, size_t at, size_t count, int* value)
-{
-    *value = 0;
-    for (size_t i = at; i < at + count; ++i) {
-        if (text[i] < '0' || text[i] > '9')
-            return false;
-        *value = *value * 10 + (text[i] - '0');
-    }
-    return true;
-}
-
-int days_in_month(int year, int month)
-{
-    static const int DAYS[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && is_leap_year(year) ? 29 : DAYS[month - 1];
-}
-
-bool parse_date_text(std::string_view text, double* seconds)
-{
-    if (text.size() != DATE_CHARS || text[2] != '.' || text[5] != '.' || text[10] != ' ' || text[13] != ':' ||
-        text[16] != ':')
-        return false;
-    int day, month, year, hour, minute, second;
-    if (!digits_at(text, 0, 2, &day) || !digits_at(text, 3, 2, &month) || !digits_at(text, 6, 4, &year) ||
-        !digits_at(text, 11, 2, &hour) || !digits_at(text, 14, 2, &minute) || !digits_at(text, 17, 2, &second))
-        return false;
-    if (year < FIRST_YEAR || year > LAST_YEAR || month < 1 || month > 12 || day < 1 ||
-        day > days_in_month(year, month) || hour > 23 || minute > 59 || second > 59)
-        return false;
-    Tsystem_time time;
-    time.wYear = uint16_t(year);
-    time.wMonth = uint16_t(month);
-    time.wDay = uint16_t(day);
-    time.wHour = uint16_t(hour);
-    time.wMinute = uint16_t(minute);
-    time.wSecond = uint16_t(second);
-    *seconds = double(static_cast<uint32_t>(unix_time_of(&time)));
-    return true;
-}
 
 }  // namespace
 
@@ -68,9 +28,11 @@ bool parse_number_text(std::string_view text, double* value)
 
 bool parse_utc_text(std::string_view text, double* seconds)
 {
-    if (parse_date_text(text, seconds))
-        return true;
-    return !text.empty() && text.front() >= '0' && text.front() <= '9' && parse_number_text(text, seconds);
+    // Of the forms parse_zoned_time_text reads, only the table's date and seconds.
+    const bool table_date = text.size() == DATE_CHARS && text[2] == '.' && text[16] == ':';
+    const bool number = text.find_first_of(" :") == std::string_view::npos;
+    std::string fault;
+    return (table_date || number) && parse_zoned_time_text(text, Ttime_zone(), 0.0, seconds, &fault);
 }
 
 std::string utc_date_text(double seconds)

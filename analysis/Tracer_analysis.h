@@ -1,13 +1,14 @@
 #pragma once
+#include <array>
 #include <span>
 #include <vector>
 
 #include "analysis/Figure.h"
 #include "analysis/Time_series.h"
+#include "analysis/Tracer_inputs.h"
 
 class Tdischarge;
 struct Tmeasure_row;
-struct Ttracer_inputs;
 
 // The answers of a tracer test per tracer lamp, by the method of moments on
 // the background-corrected concentration. Times are seconds after the
@@ -33,6 +34,7 @@ enum Tresult {
 struct Tlamp_analysis {
     int lamp = 0;               // 0 A, 1 B, 2 C
     double background_sd = 0.0; // ppb; 0 when no spread was measured
+    Tfigure curve_end;          // s: where the curve is back within the background's noise
     Tfigure figures[RESULT_COUNT];
 };
 
@@ -40,7 +42,13 @@ struct Tlamp_analysis {
 Tlamp_analysis analyse_lamp(const std::vector<Ttime_point>& series, int lamp, const Ttracer_inputs& inputs,
                             const Tdischarge& discharge);
 
-// Every lamp that has a concentration in the rows or an injected mass or a
-// background in the inputs, in the order A, B, C.
+// The concentrations of the lamps A, B and C, each sorted and merged.
+using Tlamp_series = std::array<std::vector<Ttime_point>, TRACER_LAMPS>;
+
+// Every lamp that has a concentration in its series or an injected mass or
+// a background in the inputs, in the order A, B, C.
+std::vector<Tlamp_analysis> analyse_lamp_series(const Tlamp_series& series, const Ttracer_inputs& inputs,
+                                                const Tdischarge& discharge);
+// The same of the rows of a table.
 std::vector<Tlamp_analysis> analyse_tracer_test(std::span<const Tmeasure_row> rows, const Ttracer_inputs& inputs,
                                                 const Tdischarge& discharge);

@@ -81,7 +81,8 @@ bool positive_or_absent(double value) { return is_undefined_double(value) || val
 }  // namespace
 
 Ttracer_inputs::Ttracer_inputs()
-    : injection_utc(undefined_double()), discharge_l_s(undefined_double()), distance_m(undefined_double())
+    : injection_utc(undefined_double()), discharge_l_s(undefined_double()), distance_m(undefined_double()),
+      max_gap_s(undefined_double())
 {
     for (int lamp = 0; lamp < TRACER_LAMPS; ++lamp)
         mass_g[lamp] = background_ppb[lamp] = undefined_double();

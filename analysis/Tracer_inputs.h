@@ -17,6 +17,10 @@ struct Ttracer_inputs {
     std::string discharge_file;         // ...or a file of "time;discharge" rows
     double distance_m;                  // injection to sampling point
     double background_ppb[TRACER_LAMPS];  // typed; else the mean of the rows before the injection
+    // The longest step between rows that is integrated, s; undefined: three
+    // local sampling intervals. A choice of the command line's analysis,
+    // not kept in the inputs file.
+    double max_gap_s;
 };
 
 // The inputs as named texts, in the file's order: "injection", "mass_A",

@@ -1,5 +1,6 @@
 #pragma once
 #include <ctime>
+#include <string>
 
 // The C runtime's and the clock's part of the time functions, one half per
 // platform.
@@ -11,3 +12,7 @@ long zone_offset_west();
 // False when the runtime cannot convert it.
 bool utc_fields(time_t when, struct tm* out);
 bool local_fields(time_t when, struct tm* out);
+// The system's file of a time zone by its database name ("Europe/Paris").
+// False, with the reason, for a name that cannot be one or a system
+// without such files.
+bool zone_file_path(const std::string& name, std::string* path, std::string* error);

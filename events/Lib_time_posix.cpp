@@ -1,5 +1,6 @@
 #include <sys/time.h>
 
+#include <cstdlib>
 #include <ctime>
 
 #include "events/Lib_time.h"
@@ -35,4 +36,16 @@ bool local_fields(time_t when, struct tm* out)
 {
     tzset();
     return localtime_r(&when, out) != nullptr;
+}
+
+bool zone_file_path(const std::string& name, std::string* path, std::string* error)
+{
+    // A name is a path below the zone folder, never outside it.
+    if (name.empty() || name.front() == '/' || name.find("..") != std::string::npos) {
+        *error = "unknown time zone \"" + name + "\" (a name such as Europe/Paris, or UTC)";
+        return false;
+    }
+    const char* folder = std::getenv("TZDIR");
+    *path = std::string(folder && *folder ? folder : "/usr/share/zoneinfo") + "/" + name;
+    return true;
 }

@@ -33,3 +33,9 @@ bool local_fields(time_t when, struct tm* out)
     _tzset();
     return localtime_s(out, &when) == 0;
 }
+
+bool zone_file_path(const std::string&, std::string*, std::string* error)
+{
+    *error = "time zones by name are not available on Windows; give the offset in the time (+01:00)";
+    return false;
+}

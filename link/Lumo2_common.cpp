@@ -11,8 +11,12 @@ namespace {
 struct Ttimezone_choice {
     const char* text;
     int value;
+    const char* rule;  // as the TZ variable writes it
 };
-constexpr Ttimezone_choice TIMEZONES[] = {{"UTC+0, GMT", 0}, {"UTC+1", 1}, {"UTC+2", 2}, {"Europe CET", 101}};
+constexpr Ttimezone_choice TIMEZONES[] = {{"UTC+0, GMT", 0, "UTC0"},
+                                          {"UTC+1", 1, "<+01>-1"},
+                                          {"UTC+2", 2, "<+02>-2"},
+                                          {"Europe CET", 101, "CET-1CEST,M3.5.0,M10.5.0/3"}};
 
 constexpr int INSTRUMENT_BAUD = 9600;
 constexpr unsigned char LINE_FEED = 0x0A;
@@ -34,6 +38,16 @@ void scan_present_ports(unsigned char table[SERIAL_PORT_TABLE_SIZE]) {
 }
 
 }  // namespace
+
+Ttime_zone display_time_zone(int code, std::string* caption)
+{
+    Ttime_zone zone;
+    *caption = TIMEZONES[0].text;
+    for (const Ttimezone_choice& choice : TIMEZONES)
+        if (choice.value == code && zone.set_rule(choice.rule))
+            *caption = choice.text;
+    return zone;
+}
 
 Tlumo2_common::Tlumo2_common() : data_sink(dispatch_data), port_scan(scan_present_ports) {
     setParam("name", "common");

@@ -2,6 +2,7 @@
 #include "events/Delay_resource.h"
 #include "events/My_string.h"
 #include "events/Sequence.h"
+#include "events/Time_zone.h"
 #include "link/Lumo_data.h"
 #include "link/Serial_ports.h"
 #include "link/Serial_resource.h"
@@ -47,6 +48,10 @@ private:
     Tdata_sink data_sink;
     Tport_scan port_scan;
 };
+
+// The zone of a display time-zone code of the settings ("ttimezone") and
+// its caption ("Europe CET", with its summer time); UTC for an unknown code.
+Ttime_zone display_time_zone(int code, std::string* caption);
 
 constexpr int TICK_MS = 100;
 constexpr int FRAME_WINDOW_TICKS = 350;

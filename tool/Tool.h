@@ -27,6 +27,7 @@ enum Ttool_status {
     TOOL_PROBLEMS = 1,      // decode: rejected frames, lines without a reading, bytes without an end
     TOOL_BAD_INPUT = 2,     // usage, unreadable or malformed files, refused constants
     TOOL_RULES_FAILED = 3,  // calc: the calibration breaks validity rules
+    TOOL_NO_FIGURES = 3,    // analyze: no figure beyond the background for any lamp
     TOOL_PORT_FAILED = 4,   // record: the port cannot be opened or went away
 };
 

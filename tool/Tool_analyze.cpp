@@ -3,15 +3,16 @@
 #include "analysis/Analysis_text.h"
 #include "analysis/Discharge.h"
 #include "analysis/Input_text.h"
+#include "analysis/Logger_file.h"
 #include "analysis/Tracer_analysis.h"
 #include "analysis/Tracer_inputs.h"
-#include "events/Lib_cpp.h"
+#include "tool/Analyze_options.h"
 #include "tool/Tool.h"
-#include "tool/Tool_args.h"
 #include "tool/Tool_files.h"
 #include "view/Saved_table.h"
 
-// lumo2-tool analyze: a tracer test's answers from a saved table or journal.
+// lumo2-tool analyze: a tracer test's answers from a saved table, a journal
+// or another logger's file.
 
 namespace {
 
@@ -28,60 +29,6 @@ bool measure_rows(std::string_view text, std::vector<Tmeasure_row>* rows, std::s
         error);
 }
 
-// "A=1000" into the lamp's entry of values; false with the fault.
-bool read_lamp_value(const std::string& option, const std::string& text, double values[TRACER_LAMPS],
-                     std::string* error)
-{
-    const size_t equals = text.find('=');
-    const int lamp = tracer_lamp_of(std::string_view(text).substr(0, equals));
-    double value = 0;
-    if (equals == std::string::npos || !parse_number_text(std::string_view(text).substr(equals + 1), &value)) {
-        *error = option + " takes LAMP=NUMBER, as in " + option + " A=1000";
-        return false;
-    }
-    if (lamp < 0) {
-        *error = option + ": unknown lamp \"" + text.substr(0, equals) + "\" (A, B or C)";
-        return false;
-    }
-    values[lamp] = value;
-    return true;
-}
-
-bool read_number_option(const Ttool_command_line& line, const char* option, double* value, std::string* error)
-{
-    const std::string* text = line.option(option);
-    if (!text || parse_number_text(*text, value))
-        return true;
-    *error = std::string(option) + " takes a number (decimal point)";
-    return false;
-}
-
-// The inputs from the options; false with the usage fault.
-bool read_inputs(const Ttool_command_line& line, Ttracer_inputs* inputs, std::string* error)
-{
-    const std::string* injection = line.option("--injection");
-    if (!injection || !parse_utc_text(*injection, &inputs->injection_utc)) {
-        *error = "--injection takes the UTC time of the injection, \"dd.mm.yyyy hh:mm:ss\" or seconds";
-        return false;
-    }
-    for (const std::string& text : line.repeated("--mass"))
-        if (!read_lamp_value("--mass", text, inputs->mass_g, error))
-            return false;
-    for (const std::string& text : line.repeated("--background"))
-        if (!read_lamp_value("--background", text, inputs->background_ppb, error))
-            return false;
-    if (!read_number_option(line, "--discharge", &inputs->discharge_l_s, error) ||
-        !read_number_option(line, "--distance", &inputs->distance_m, error))
-        return false;
-    if (const std::string* file = line.option("--discharge-file"))
-        inputs->discharge_file = *file;
-    if (is_undefined_double(inputs->discharge_l_s) && inputs->discharge_file.empty()) {
-        *error = "expects --discharge L/s or --discharge-file FILE";
-        return false;
-    }
-    return tracer_inputs_check(*inputs, error);
-}
-
 // A journal being written, or one whose writer stopped mid-row, may end in
 // a line without its line end: that row is left out, and the user told.
 void drop_cut_off_row(const std::string& path, std::string* text, Ttool_output* io)
@@ -93,11 +40,49 @@ void drop_cut_off_row(const std::string& path, std::string* text, Ttool_output* 
     tool_error(io, "analyze", path + ": the last line has no line end (cut off mid-row): left out");
 }
 
-bool rows_from(const std::vector<Tmeasure_row>& rows, double injection_utc)
+bool points_from(const Tlamp_series& series, double injection_utc)
 {
-    for (const Tmeasure_row& row : rows)
-        if (double(static_cast<uint32_t>(row.timestamp)) >= injection_utc)
+    for (const std::vector<Ttime_point>& points : series)
+        if (!points.empty() && points.back().t >= injection_utc)
             return true;
+    return false;
+}
+
+// The lamps' concentrations from this program's table or journal, or from
+// another logger's file; false, with the fault told.
+bool read_series(const Tanalyze_options& options, Tlamp_series* series, Ttool_output* io)
+{
+    const char command[] = "analyze";
+    const std::string& path = options.line.positional[0];
+    std::string text, error;
+    if (!tool_read_file(path, &text)) {
+        tool_error(io, command, "unable to read \"" + path + "\"");
+        return false;
+    }
+    if (options.logger_file) {
+        if (read_logger_file(text, options.columns, options.zone, series, &error))
+            return true;
+        tool_error(io, command, path + ": " + error);
+        return false;
+    }
+    drop_cut_off_row(path, &text, io);
+    std::vector<Tmeasure_row> rows;
+    if (!measure_rows(text, &rows, &error)) {
+        tool_error(io, command, path + ": " + error);
+        return false;
+    }
+    for (int lamp = 0; lamp < TRACER_LAMPS; ++lamp)
+        (*series)[size_t(lamp)] = lamp_series(rows, lamp);
+    return true;
+}
+
+// Whether any lamp has a figure besides its background.
+bool any_figure(const std::vector<Tlamp_analysis>& lamps)
+{
+    for (const Tlamp_analysis& lamp : lamps)
+        for (int result = RESULT_FIRST_ARRIVAL; result < RESULT_COUNT; ++result)
+            if (lamp.figures[result].has_value())
+                return true;
     return false;
 }
 
@@ -106,36 +91,21 @@ bool rows_from(const std::vector<Tmeasure_row>& rows, double injection_utc)
 int tool_analyze(const Ttool_args& args, Ttool_output* io)
 {
     const char command[] = "analyze";
-    Ttool_command_line line;
+    Tanalyze_options options;
     std::string error;
-    if (!line.parse(args, {"--injection", "--discharge", "--discharge-file", "--distance", "-o"}, &error,
-                    {}, {"--mass", "--background"}))
+    if (!read_analyze_options(args, &options, &error))
         return tool_usage_error(io, command, error);
-    if (line.wants_help()) {
+    if (options.line.wants_help()) {
         io->out += tool_help();
         return TOOL_OK;
     }
-    Ttracer_inputs inputs;
-    if (line.positional.size() != 1)
-        return tool_usage_error(io, command, "expects one saved table or journal");
-    if (!read_inputs(line, &inputs, &error))
-        return tool_usage_error(io, command, error);
-
-    const std::string& table_path = line.positional[0];
-    std::string text;
-    std::vector<Tmeasure_row> rows;
-    if (!tool_read_file(table_path, &text)) {
-        tool_error(io, command, "unable to read \"" + table_path + "\"");
+    const Ttracer_inputs& inputs = options.inputs;
+    Tlamp_series series;
+    if (!read_series(options, &series, io))
         return TOOL_BAD_INPUT;
-    }
-    drop_cut_off_row(table_path, &text, io);
-    if (!measure_rows(text, &rows, &error)) {
-        tool_error(io, command, table_path + ": " + error);
-        return TOOL_BAD_INPUT;
-    }
-    if (!rows_from(rows, inputs.injection_utc)) {
-        tool_error(io, command, table_path + ": no rows from the injection (" + utc_date_text(inputs.injection_utc) +
-                                    " UTC) on");
+    if (!points_from(series, inputs.injection_utc)) {
+        tool_error(io, command, options.line.positional[0] + ": no rows from the injection (" +
+                                    utc_date_text(inputs.injection_utc) + " UTC) on");
         return TOOL_BAD_INPUT;
     }
     Tdischarge discharge;
@@ -146,12 +116,17 @@ int tool_analyze(const Ttool_args& args, Ttool_output* io)
         return TOOL_BAD_INPUT;
     }
 
-    const std::vector<Tlamp_analysis> lamps = analyse_tracer_test(rows, inputs, discharge);
+    const std::vector<Tlamp_analysis> lamps = analyse_lamp_series(series, inputs, discharge);
+    std::string text;
     analysis_table_text(inputs, lamps, &text);
     io->out += text;
-    const std::string* output = line.option("-o");
-    if (!output)
+    if (const std::string* output = options.line.option("-o")) {
+        analysis_results_text(lamps, &text);
+        if (!tool_write_output(output, text, io))
+            return TOOL_BAD_INPUT;
+    }
+    if (any_figure(lamps))
         return TOOL_OK;
-    analysis_results_text(lamps, &text);
-    return tool_write_output(output, text, io) ? TOOL_OK : TOOL_BAD_INPUT;
+    tool_error(io, command, "no figure could be computed for any lamp beyond its background");
+    return TOOL_NO_FIGURES;
 }

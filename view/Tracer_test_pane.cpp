@@ -16,8 +16,11 @@
 #include <qcustomplot.h>
 
 #include "analysis/Analysis_text.h"
+#include "analysis/Input_text.h"
+#include "analysis/Time_text.h"
 #include "analysis/Tracer_test.h"
 #include "app/Form_helpers.h"
+#include "link/Lumo2_common.h"
 #include "view/Chart_pane.h"
 
 namespace {
@@ -29,7 +32,7 @@ struct Tinput_caption {
 };
 
 const Tinput_caption CAPTIONS[] = {
-    {"injection", "Injection (UTC)", "dd.mm.yyyy hh:mm:ss"},
+    {"injection", "Injection", "dd.mm.yyyy hh:mm:ss"},
     {"mass_A", "Injected mass A (g)", "none"},
     {"mass_B", "Injected mass B (g)", "none"},
     {"mass_C", "Injected mass C (g)", "none"},
@@ -42,9 +45,21 @@ const Tinput_caption CAPTIONS[] = {
 };
 
 const QColor INJECTION_COLOUR(0, 0, 0);
+constexpr int FORM_WIDTH = 280;
+
 
 QString text_of(const std::string& text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
 std::string text_of(const QString& text) { return text.trimmed().toUtf8().toStdString(); }
+
+// A cell's text on the page: a figure's second unit ("(36.00 m/h)") on a
+// line of its own, so that three lamps fit beside the labels.
+QString page_text(const Tdisplay_cell& cell)
+{
+    const std::string mark = cell.state == Tfigure_state::provisional ? " *" : "";
+    const size_t second = cell.text.find(" (");
+    if (second == std::string::npos) return text_of(cell.text + mark);
+    return text_of(cell.text.substr(0, second) + mark + "\n" + cell.text.substr(second + 1));
+}
 
 QPushButton* button(const char* name, const char* caption)
 {
@@ -62,14 +77,17 @@ TTracer_test_pane::TTracer_test_pane(QWidget* parent) : QWidget(parent)
     row->addWidget(inputs_form(), 0);
 
     auto* results = new QVBoxLayout;
-    StringGrid2 = new QTableWidget(RESULT_COUNT, 0);
+    const std::vector<std::string> lines = analysis_display_labels();
+    StringGrid2 = new QTableWidget(int(lines.size()), 0);
     StringGrid2->setObjectName("StringGrid2");
     StringGrid2->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    StringGrid2->verticalHeader()->setDefaultSectionSize(20);
+    StringGrid2->setWordWrap(false);
+    StringGrid2->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    StringGrid2->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     QStringList labels;
-    for (int result = 0; result < RESULT_COUNT; ++result) labels << result_label(Tresult(result));
+    for (const std::string& line : lines) labels << text_of(line);
     StringGrid2->setVerticalHeaderLabels(labels);
-    results->addWidget(StringGrid2, 3);
+    results->addWidget(StringGrid2, 4);
     Memo2 = text_pane(this, "Memo2", 0, true);
     results->addWidget(Memo2, 1);
     row->addLayout(results, 1);
@@ -103,6 +121,16 @@ QWidget* TTracer_test_pane::inputs_form()
         edit->setObjectName(QString("ed_") + input.name);
         edit->setPlaceholderText(input.hint);
         edits[input.name] = edit;
+        if (std::string(input.name) == "injection") {
+            lb_injection = new QLabel(input.caption);
+            lb_injection->setObjectName("lb_injection");
+            form->addRow(lb_injection, edit);
+            lb_injection_utc = new QLabel;
+            lb_injection_utc->setObjectName("lb_injection_utc");
+            lb_injection_utc->setAlignment(Qt::AlignRight);
+            form->addRow(lb_injection_utc);
+            continue;
+        }
         if (std::string(input.name) != "discharge_file") {
             form->addRow(input.caption, edit);
             continue;
@@ -130,7 +158,7 @@ QWidget* TTracer_test_pane::inputs_form()
     lb_message->setWordWrap(true);
     column->addWidget(lb_message);
     column->addStretch(1);
-    box->setFixedWidth(330);
+    box->setFixedWidth(FORM_WIDTH);
     return box;
 }
 
@@ -150,9 +178,21 @@ void TTracer_test_pane::bind(Ttracer_test* tracer_test, TChart_pane* chart_pane)
 void TTracer_test_pane::apply()
 {
     if (!test) return;
+    std::string caption, error;
+    const Ttime_zone zone = display_time_zone(zone_code ? zone_code() : 0, &caption);
     Ttracer_fields fields;
-    for (const auto& [name, edit] : edits) fields.push_back({name, text_of(edit->text())});
-    std::string error;
+    for (const auto& [name, edit] : edits) {
+        std::string value = text_of(edit->text());
+        double utc = 0;
+        if (name == "injection" && !value.empty()) {
+            if (!parse_zoned_time_text(value, zone, -1e300, &utc, &error)) {
+                tell(text_of("injection: " + error), true);
+                return;
+            }
+            value = exact_number_text(utc);
+        }
+        fields.push_back({name, value});
+    }
     if (!test->set_fields(fields, &error)) {
         tell(text_of(error), true);
         return;
@@ -163,8 +203,20 @@ void TTracer_test_pane::apply()
 
 void TTracer_test_pane::show_inputs()
 {
-    for (const auto& [name, value] : test->fields())
-        if (edits.count(name)) edits[name]->setText(text_of(value));
+    std::string caption;
+    const Ttime_zone zone = display_time_zone(zone_code ? zone_code() : 0, &caption);
+    lb_injection->setText(text_of("Injection (" + caption + ")"));
+    lb_injection_utc->clear();
+    for (const auto& [name, value] : test->fields()) {
+        if (!edits.count(name)) continue;
+        double utc = 0;
+        if (name != "injection" || !parse_utc_text(value, &utc)) {
+            edits[name]->setText(text_of(value));
+            continue;
+        }
+        edits[name]->setText(text_of(zoned_date_text(utc, zone)));
+        lb_injection_utc->setText(text_of("UTC " + utc_date_text(utc)));
+    }
 }
 
 void TTracer_test_pane::show_results()
@@ -175,22 +227,23 @@ void TTracer_test_pane::show_results()
     for (int column = 0; column < int(lamps.size()); ++column) {
         const Tlamp_analysis& lamp = lamps[size_t(column)];
         StringGrid2->setHorizontalHeaderItem(column, new QTableWidgetItem(QString("Lamp ") + tracer_lamp_name(lamp.lamp)));
-        for (int result = 0; result < RESULT_COUNT; ++result) {
-            const Tfigure& figure = lamp.figures[result];
-            const bool provisional = figure.state == Tfigure_state::provisional;
-            auto* item = new QTableWidgetItem(text_of(figure_text(figure, Tresult(result))) + (provisional ? " *" : ""));
+        const std::vector<Tdisplay_cell> cells = analysis_display_cells(lamp);
+        for (int line = 0; line < int(cells.size()); ++line) {
+            const Tdisplay_cell& cell = cells[size_t(line)];
+            auto* item = new QTableWidgetItem(page_text(cell));
             item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            item->setToolTip(text_of(figure.reason));
-            if (figure.state != Tfigure_state::available) item->setForeground(QColor(130, 130, 130));
-            StringGrid2->setItem(result, column, item);
+            item->setToolTip(text_of(cell.reason));
+            if (cell.state != Tfigure_state::available) item->setForeground(QColor(130, 130, 130));
+            StringGrid2->setItem(line, column, item);
         }
         analysis_reasons_text(lamp, &reasons);
     }
     if (lamps.empty())
         Memo2->setPlainText("Give the injection time and press Apply.");
     else
-        Memo2->setPlainText(reasons.empty() ? "Every figure is available."
-                                                   : "* provisional, - not available; why:\n" + text_of(reasons));
+        Memo2->setPlainText((reasons.empty() ? QString("Every figure is available.\n")
+                                             : "* provisional, - not available; why:\n" + text_of(reasons)) +
+                            "\n" + ANALYSIS_MODEL_NOTE);
 }
 
 void TTracer_test_pane::mark_chart()

@@ -1,6 +1,7 @@
 #pragma once
 #include <QWidget>
 
+#include <functional>
 #include <map>
 #include <string>
 
@@ -25,6 +26,9 @@ public:
 
     // Shows the test and marks the chart; both outlive the page.
     void bind(Ttracer_test* test, TChart_pane* chart);
+    // The settings' display time-zone code ("ttimezone"), asked whenever the
+    // injection is shown or read: the injection field is in that zone.
+    void set_zone_code(std::function<int()> code) { zone_code = std::move(code); }
     // The edits show the test's inputs again (after they came from a file).
     void show_inputs();
 
@@ -36,6 +40,8 @@ public:
     QPushButton* bt_save_inputs;
     QPushButton* bt_save_report;
     QLabel* lb_message;
+    QLabel* lb_injection;      // the injection field's caption, naming its time zone
+    QLabel* lb_injection_utc;  // the injection in UTC
     QTableWidget* StringGrid2;  // the figures, one column per lamp
     QPlainTextEdit* Memo2;      // why figures are provisional or not available
     QFileDialog* OpenDialog3;   // inputs file
@@ -56,4 +62,5 @@ private:
 
     Ttracer_test* test = nullptr;
     TChart_pane* chart = nullptr;
+    std::function<int()> zone_code;
 };

@@ -121,6 +121,7 @@ void TFlumo_view::bind_table()
     connect(table_model, &Tmeasure_table_model::header_fixed_changed, StringGrid1->horizontalHeader(),
             &QHeaderView::setVisible);
     Chart_pane1->bind(table, &the_app()->view_master.constants);
+    Tracer_test_pane1->set_zone_code([] { return the_app() ? the_app()->common.ttimezone : 0; });
     Tracer_test_pane1->bind(&the_app()->tracer_test, Chart_pane1);
     table->table_clear();
 }

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 #include <random>
 
 #include "Curve_fixtures.h"
+#include "analysis/Analysis_text.h"
 #include "analysis/Discharge.h"
 #include "analysis/Tracer_analysis.h"
 #include "analysis/Tracer_inputs.h"
@@ -234,5 +236,124 @@ TEST(Rows, DischargeChangingDuringTheTestWeighsTheMassFlux)
     EXPECT_NEAR(a.figures[RESULT_MASS].value, KARST.mass_g, 0.02 * KARST.mass_g);
     EXPECT_NEAR(a.figures[RESULT_MEAN_RESIDENCE].value, KARST.mean_s(), 0.01 * KARST.mean_s());
 }
+
+}  // namespace
+
+namespace {
+
+// The curve of a slow test: 1000 m at 0.01 m/s, D 1 m2/s (mean 100,000 s,
+// variance 2e9 s2, Peclet 10), 100 g into 100 L/s.
+const Tadvection_dispersion SLOW = {1000, 0.01, 1.0, 100, 100};
+constexpr double MINUTE = 60, HOUR = 3600, DAY = 86400;
+
+// What a long field record looks like and what the answers must stay within.
+struct Tfield_case {
+    const char* name;
+    double noise_sd;       // ppb, normal
+    double typed_offset;   // ppb added to the true background and typed; NaN: from the rows before
+    double record_end;     // s after the injection
+    double slow_after;     // rows every 2 h from here on
+    double before;         // s of rows before the injection
+    double dye;            // share of SLOW's mass injected
+    double mass_tolerance, peclet_tolerance;  // relative
+    Tfigure_state mass_state, variance_state;
+    const char* reason;  // of the variance
+};
+
+std::vector<Tmeasure_row> field_rows(const Tfield_case& c)
+{
+    std::mt19937 rng(11);
+    std::normal_distribution<double> noise(0.0, c.noise_sd > 0 ? c.noise_sd : 1.0);
+    std::vector<Tmeasure_row> rows;
+    for (double t = -c.before; t <= c.record_end; t += t < c.slow_after ? 15 * MINUTE : 2 * HOUR) {
+        const double ppb = 0.1 + c.dye * SLOW.ppb_at(t) + (c.noise_sd > 0 ? noise(rng) : 0.0);
+        const auto row = curve_rows([ppb](double) { return ppb; }, t, t);
+        rows.insert(rows.end(), row.begin(), row.end());
+    }
+    return rows;
+}
+
+const double FROM_ROWS = std::numeric_limits<double>::quiet_NaN();
+
+const Tfield_case FIELD_CASES[] = {
+    {"thirty_days_background_from_the_rows_before", 0.005, FROM_ROWS, 30 * DAY, 1e300, DAY, 1, 0.02, 0.15, OK, OK,
+     ""},
+    {"thirty_days_typed_background_half_a_standard_error_high", 0.005, 0.0005, 30 * DAY, 1e300, DAY, 1, 0.02, 0.15,
+     OK, OK, ""},
+    {"fifteen_minutes_then_every_two_hours", 0.005, FROM_ROWS, 30 * DAY, 48 * HOUR, DAY, 1, 0.02, 0.10, OK, OK, ""},
+    {"noise_free_to_the_end", 0.0, FROM_ROWS, 30 * DAY, 1e300, DAY, 1, 0.02, 0.05, OK, OK, ""},
+    {"record_stops_on_the_falling_limb", 0.0, FROM_ROWS, 3 * DAY, 1e300, DAY, 1, 0.02, 0.10, PROVISIONAL, PROVISIONAL,
+     "extrapolated exponentially beyond the last row for 0.7 % of the mass"},
+    {"faint_dye_and_an_hour_of_background", 0.005, FROM_ROWS, 30 * DAY, 1e300, HOUR, 0.02, 0.05, 0.20, OK, PROVISIONAL,
+     "moving the background by its standard error (0.00"},
+};
+
+class Field_record : public testing::TestWithParam<Tfield_case> {};
+
+TEST_P(Field_record, AnswersHoldOnLongAndUnevenRecords)
+{
+    const Tfield_case& c = GetParam();
+    Ttracer_inputs inputs = inputs_of(SLOW);
+    inputs.mass_g[0] *= c.dye;
+    if (!std::isnan(c.typed_offset))
+        inputs.background_ppb[0] = 0.1 + c.typed_offset;
+    const Tlamp_analysis a = analyse(field_rows(c), inputs, constant(SLOW.q_l_s));
+    const double peclet = 10.0;
+    EXPECT_EQ(a.figures[RESULT_MASS].state, c.mass_state) << a.figures[RESULT_MASS].reason;
+    EXPECT_EQ(a.figures[RESULT_VARIANCE].state, c.variance_state) << a.figures[RESULT_VARIANCE].reason;
+    EXPECT_NE(a.figures[RESULT_VARIANCE].reason.find(c.reason), std::string::npos) << a.figures[RESULT_VARIANCE].reason;
+    EXPECT_NEAR(a.figures[RESULT_MASS].value, c.dye * SLOW.mass_g, c.mass_tolerance * c.dye * SLOW.mass_g);
+    EXPECT_NEAR(a.figures[RESULT_PECLET].value, peclet, c.peclet_tolerance * peclet)
+        << a.figures[RESULT_PECLET].reason << " variance " << a.figures[RESULT_VARIANCE].value;
+    EXPECT_NEAR(a.figures[RESULT_MEAN_RESIDENCE].value, SLOW.mean_s(), 0.05 * SLOW.mean_s());
+    if (c.mass_state == OK) {
+        EXPECT_TRUE(a.curve_end.has_value());
+        EXPECT_LT(a.curve_end.value, 15 * DAY);  // weeks of noise after it are left out
+    }
+}
+
+// A published pulse test: readings every 5 min, 0 3 5 5 4 2 1 0, whose
+// mean is 15 min and variance 47.5 min2.
+TEST(Rows, PublishedPulseGivesItsMeanAndVariance)
+{
+    const double readings[] = {0, 3, 5, 5, 4, 2, 1, 0};
+    const auto rows = curve_rows([&](double t) { return readings[size_t(t / 300)]; }, 0, 2100, 300);
+    Ttracer_inputs inputs;
+    inputs.injection_utc = INJECTION_UTC;
+    inputs.background_ppb[0] = 0.0;
+    const Tlamp_analysis a = analyse(rows, inputs, Tdischarge());
+    EXPECT_NEAR(a.figures[RESULT_MEAN_RESIDENCE].value, 15 * MINUTE, 1e-9);
+    EXPECT_NEAR(a.figures[RESULT_VARIANCE].value, 47.5 * MINUTE * MINUTE, 1e-6);
+}
+
+TEST(Figure_text, PeopleReadFourDigitsScriptsFullPrecision)
+{
+    const struct {
+        Tresult result;
+        double value;
+        const char* shown;
+        const char* written;
+    } cases[] = {
+        {RESULT_VARIANCE, 2e9, "2.000e9", "2000000000"},
+        {RESULT_VARIANCE, 1072166386, "1.072e9", "1072166386"},
+        {RESULT_MEAN_RESIDENCE, 100000, "100000 (27.8 h)", "100000"},
+        {RESULT_MEAN_RESIDENCE, 2592000.4, "2592000 (30.0 d)", "2592000.4"},
+        {RESULT_FIRST_ARRIVAL, 7000, "7000", "7000"},
+        {RESULT_MASS, 0.0127278, "0.01273", "0.0127278"},
+        {RESULT_PECLET, 9.99996, "10.00", "9.99996"},
+        {RESULT_VELOCITY_MEAN, 0.01, "0.01000 (36.00 m/h)", "0.01"},
+        {RESULT_DISPERSION, 0.00005, "5.000e-5", "0.00005"},
+        {RESULT_PEAK_PPB, 12.3456, "12.35", "12.346"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.shown);
+        EXPECT_EQ(figure_display_text(Tfigure::of(c.value), c.result), c.shown);
+        EXPECT_EQ(figure_text(Tfigure::of(c.value), c.result), c.written);
+    }
+    EXPECT_EQ(figure_display_text(Tfigure::missing("why"), RESULT_MASS), "-");
+}
+
+INSTANTIATE_TEST_SUITE_P(Slow, Field_record, testing::ValuesIn(FIELD_CASES),
+                         [](const testing::TestParamInfo<Tfield_case>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -6,9 +6,11 @@
 
 #include "Tool_fixtures.h"
 #include "analysis/Input_text.h"
+#include "analysis/Time_text.h"
 #include "calibration/Calibration_calc.h"
 #include "calibration/Sample_table.h"
 #include "events/My_string.h"
+#include "events/Time_zone.h"
 #include "link/Lumo_data.h"
 #include "sim/Breakthrough.h"
 #include "sim/Zeta_answer.h"
@@ -232,9 +234,24 @@ TEST_F(Tool_analyze_files, BadInputIsRefused)
         {{"--injection", "1796724000", "--discharge", "5", "--background", "A=0,1"}, "--background takes"},
         {{"--injection", "1796724000"}, "expects --discharge L/s or --discharge-file FILE"},
         {{"--injection", "1796724000", "--discharge", "5", "--discharge-file", dir.file("q.csv")}, "give one of them"},
-        {{"--injection", "08.12.2026 10:00", "--discharge", "5"}, "--injection takes the UTC time"},
+        {{"--injection", "08.12.2026 25:00", "--discharge", "5"}, "--injection takes the time of the injection"},
         {{"--injection", "1796724000", "--discharge", "5", "--distance", "0"}, "distance must be above 0 m"},
         {{"--injection", "1796724000", "--discharge", "5", "--distance", "5", "--distance", "6"}, "given twice"},
+        {{"--injection", "1796724000", "--discharge", "5 gal"}, "--discharge takes a number (decimal point) and a unit"},
+        {{"--injection", "1796724000", "--discharge", "5", "--mass", "A=3 lb"}, "(g, kg or mg; g without a unit)"},
+        {{"--injection", "1796724000", "--discharge", "5", "--max-gap", "0"}, "--max-gap takes a number of seconds"},
+        {{"--injection", "1796724000", "--discharge", "5", "--time-zone", "Mars/Olympus"},
+         "--time-zone: unknown time zone \"Mars/Olympus\""},
+        {{"--injection", "29.03.2026 02:30", "--time-zone", "UTC+1", "--discharge", "5"}, "--time-zone: unknown"},
+        {{"--injection", "1796724000", "--discharge", "5", "--column", "A=ppb A"}, "--column needs --time-column"},
+        {{"--injection", "1796724000", "--discharge", "5", "--time-column", "Timestamp"},
+         "--time-column needs one --column LAMP=NAME"},
+        {{"--injection", "1796724000", "--discharge", "5", "--time-column", "Timestamp", "--column", "A"},
+         "--column takes LAMP=NAME"},
+        {{"--injection", "1796724000", "--discharge", "5", "--time-column", "Timestamp", "--column", "A=Uranin"},
+         "line 1: column \"Uranin\" is not in the header (Timestamp, Date"},
+        {{"--injection", "1796724000", "--discharge", "5", "--time-column", "Date", "--column", "A=ppb A"},
+         "line 2: column \"Date\": \"-\" is not a time"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);
@@ -249,6 +266,86 @@ TEST_F(Tool_analyze_files, BadInputIsRefused)
     EXPECT_EQ(run.status, TOOL_BAD_INPUT);
     EXPECT_NE(run.err.find("line 2: column \"ppb A\": \"0.1x\" is not a value of the table"), std::string::npos)
         << run.err;
+}
+
+// The fixture's pulse as another logger exports it: local clock times of
+// Europe/Paris, ";" and decimal commas, or ISO times with their offset and
+// ","; its answers are the table's.
+TEST_F(Tool_analyze_files, OtherLoggersFilesInLocalTimeGiveTheTablesAnswers)
+{
+    std::string error;
+    Ttime_zone paris;
+    if (!time_zone_named("Europe/Paris", &paris, &error))
+        GTEST_SKIP() << error;
+    const Ttool_run table = analyze({"--injection", "1796724000", "--mass", "A=2.5", "--discharge", "100", "-o",
+                                     dir.file("table_results.csv")});
+    ASSERT_EQ(table.status, TOOL_OK) << table.err;
+    std::string german = "Zeit;Uranin;Sulfo\r\n", iso = "time,uranine_ppb\r\n";
+    for (int i = -5; i < 21; ++i) {
+        const double pulse[] = {0, 0, 0, 0, 0, 1, 4, 9, 12, 10, 7, 4, 2, 1, 0.5, 0.2, 0, 0, 0, 0, 0};
+        std::string ppb = fixed_number_text(0.1 + (i >= 0 ? pulse[i] : 0) + (i % 2 ? 0.002 : -0.002), 3);
+        const std::string local = zoned_date_text(INJECTION + 60 * i, paris);  // dd.mm.yyyy hh:mm:ss
+        iso += local.substr(6, 4) + "-" + local.substr(3, 2) + "-" + local.substr(0, 2) + "T" + local.substr(11) +
+               "+01:00," + ppb + "\r\n";
+        ppb[ppb.find('.')] = ',';
+        german += local + ";" + ppb + ";0,020\r\n";
+    }
+    dir.write("german.csv", german);
+    dir.write("iso.csv", iso);
+    const struct {
+        const char* file;
+        std::vector<std::string> columns;
+    } cases[] = {
+        {"german.csv", {"--time-column", "Zeit", "--column", "A=Uranin", "--column", "B=Sulfo"}},
+        {"iso.csv", {"--time-column", "time", "--column", "A=uranine_ppb"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        std::vector<std::string> words = {"analyze", dir.file(c.file), "--injection", "08.12.2026 11:00",
+                                          "--time-zone", "Europe/Paris", "--mass", "A=2500mg", "--discharge",
+                                          "0.1 m3/s", "-o", dir.file("results.csv")};
+        words.insert(words.end(), c.columns.begin(), c.columns.end());
+        const Ttool_run run = run_tool(words);
+        ASSERT_EQ(run.status, TOOL_OK) << run.err;
+        std::vector<std::vector<std::string>> lines, expected;
+        ASSERT_TRUE(lines_of(dir.read("results.csv"), &lines));
+        ASSERT_TRUE(lines_of(dir.read("table_results.csv"), &expected));
+        ASSERT_EQ(lines[1].size(), size_t(CELLS));
+        // The same figures of lamp A; the table keeps ppb in single precision.
+        for (int cell = CELL_BACKGROUND; cell < CELLS; ++cell) {
+            if (expected[1][cell] == "-")
+                EXPECT_EQ(lines[1][cell], "-") << cell;
+            else
+                EXPECT_NEAR(number(lines[1][cell]), number(expected[1][cell]), 1e-6 * number(expected[1][cell]));
+        }
+        EXPECT_NE(run.out.find("Injection: 08.12.2026 10:00:00 UTC"), std::string::npos) << run.out;
+    }
+}
+
+TEST_F(Tool_analyze_files, PrintsFourDigitsAndTellsWhenNothingCameOut)
+{
+    const Ttool_run run = analyze({"--injection", "2026-12-08T10:00Z", "--discharge", "100", "--distance", "1000"});
+    ASSERT_EQ(run.status, TOOL_OK) << run.err;
+    for (const char* line : {"First arrival (s)                                    300.0  ",
+                             "End of the curve (s)                                 960.0  ",
+                             "Velocity at first arrival (m/s)          3.333 (12000 m/h)  ",
+                             "Pe = 2 t^2 / s^2", "closed-vessel"})
+        EXPECT_NE(run.out.find(line), std::string::npos) << line << "\n" << run.out;
+    // Rows from the injection on, but no dye on any lamp after it.
+    const Ttool_run none = analyze({"--injection", "08.12.2026 10:17:00", "--discharge", "100"});
+    EXPECT_EQ(none.status, TOOL_NO_FIGURES);
+    EXPECT_NE(none.err.find("no figure could be computed for any lamp"), std::string::npos) << none.err;
+    EXPECT_NE(none.out.find("Background (ppb)"), std::string::npos);
+    // One row missing in the pulse: a step of 2 min among steps of 1 min is
+    // bridged, unless --max-gap is shorter.
+    std::string text = dir.read("table.csv");
+    const size_t row = text.find(std::to_string(INJECTION + 600));
+    text.erase(row, text.find('\n', row) + 1 - row);
+    dir.write("table.csv", text);
+    const Ttool_run bridged = analyze({"--injection", "1796724000", "--discharge", "100"});
+    EXPECT_EQ(bridged.out.find("not bridged"), std::string::npos) << bridged.out;
+    const Ttool_run gaps = analyze({"--injection", "1796724000", "--discharge", "100", "--max-gap", "90"});
+    EXPECT_NE(gaps.out.find("1 gaps longer than 90 s not bridged (longest 120 s)"), std::string::npos) << gaps.out;
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QScrollBar>
+
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
@@ -25,6 +27,7 @@
 #include <vector>
 
 #include "app/Gui.h"
+#include "analysis/Analysis_text.h"
 #include "analysis/Tracer_analysis.h"
 #include "app/Lumo2_app.h"
 #include "events/Lib_cpp.h"
@@ -374,10 +377,16 @@ TEST_F(View_window, TracerTestFollowsTheRowsAndMarksTheChart)
     EXPECT_EQ(page->edits["injection"]->text(), "01.01.1970 00:16:40");  // as the inputs file keeps it
     add_pulse([this](int32_t time, float ppb) { add_row(time, 1.0f, 1.0f, ppb); });
     ASSERT_EQ(page->StringGrid2->columnCount(), 1);
-    const auto cell = [page](int result) { return page->StringGrid2->item(result, 0)->text().toStdString(); };
-    EXPECT_EQ(cell(RESULT_FIRST_ARRIVAL), "300");
-    EXPECT_EQ(cell(RESULT_PEAK_TIME), "480");
-    EXPECT_EQ(cell(RESULT_VELOCITY_FIRST), "2");
+    const auto row = [page](Tresult result) {
+        for (int line = 0; line < page->StringGrid2->rowCount(); ++line)
+            if (page->StringGrid2->verticalHeaderItem(line)->text() == result_label(result)) return line;
+        ADD_FAILURE() << result_label(result);
+        return 0;
+    };
+    const auto cell = [page, row](Tresult result) { return page->StringGrid2->item(row(result), 0)->text().toStdString(); };
+    EXPECT_EQ(cell(RESULT_FIRST_ARRIVAL), "300.0");
+    EXPECT_EQ(cell(RESULT_PEAK_TIME), "480.0");
+    EXPECT_EQ(cell(RESULT_VELOCITY_FIRST), "2.000\n(7200 m/h)");
     // The pulse carries 3030 ppb s, at 100 L/s 0.303 g.
     EXPECT_NEAR(std::stod(cell(RESULT_MASS)), 0.303, 0.002);
     // Injection, first arrival and peak: a line and a label each.
@@ -389,9 +398,63 @@ TEST_F(View_window, TracerTestFollowsTheRowsAndMarksTheChart)
         if (time < 1800) add_row(time, 1.0f, 1.0f, ppb);
     });
     EXPECT_EQ(cell(RESULT_MASS).back(), '*');
-    EXPECT_NE(page->StringGrid2->item(RESULT_MASS, 0)->toolTip().toStdString().find("not come back to background"),
+    EXPECT_NE(page->StringGrid2->item(row(RESULT_MASS), 0)->toolTip().toStdString().find("not come back to background"),
               std::string::npos);
     EXPECT_NE(page->Memo2->toPlainText().toStdString().find("A provisional"), std::string::npos);
+}
+
+// Three lamps with figures fit beside the labels at the window's size.
+TEST_F(View_window, TracerTestFiguresOfThreeLampsAreNotCutOff)
+{
+    TTracer_test_pane* page = view->Tracer_test_pane1;
+    view->show();
+    view->PageControl1->setCurrentWidget(page);
+    page->edits["injection"]->setText("1000");
+    page->edits["discharge"]->setText("100");
+    page->edits["distance"]->setText("0.3");
+    for (const char* mass : {"mass_A", "mass_B", "mass_C"}) page->edits[mass]->setText("0.25");
+    page->bt_apply->click();
+    add_pulse([this](int32_t time, float ppb) {
+        Tlumo_measure m;
+        m.timestamp = time;
+        m.ppb_a = m.ppb_b = m.ppb_c = ppb * 0.987654f;
+        app.view_master.table.table_add(&m);
+    });
+    QApplication::processEvents();
+    QTableWidget* grid = page->StringGrid2;
+    ASSERT_EQ(grid->columnCount(), 3);
+    int width = grid->verticalHeader()->width();
+    for (int column = 0; column < grid->columnCount(); ++column) width += grid->columnWidth(column);
+    EXPECT_LE(width, grid->viewport()->width() + grid->verticalHeader()->width());
+    EXPECT_FALSE(grid->horizontalScrollBar()->isVisible());
+}
+
+// The injection is typed and shown in the settings' display time zone, with
+// its UTC time beside it; the test keeps UTC.
+TEST_F(View_window, TracerTestInjectionIsInTheDisplayTimeZone)
+{
+    TTracer_test_pane* page = view->Tracer_test_pane1;
+    int zone = 101;  // "Europe CET"
+    page->set_zone_code([&zone] { return zone; });
+    page->edits["injection"]->setText("08.12.2026 11:00");
+    page->edits["discharge"]->setText("100");
+    page->bt_apply->click();
+    EXPECT_EQ(page->lb_message->text(), "Applied.");
+    EXPECT_EQ(app.tracer_test.inputs().injection_utc, 1796724000);  // 10:00 UTC
+    EXPECT_EQ(page->lb_injection->text(), "Injection (Europe CET)");
+    EXPECT_EQ(page->edits["injection"]->text(), "08.12.2026 11:00:00");
+    EXPECT_EQ(page->lb_injection_utc->text(), "UTC 08.12.2026 10:00:00");
+    page->edits["injection"]->setText("2026-07-08 12:00");  // summer time: UTC+2
+    page->bt_apply->click();
+    EXPECT_EQ(app.tracer_test.inputs().injection_utc, 1783504800);
+    page->edits["injection"]->setText("29.03.2026 02:30");  // skipped by the clocks
+    page->bt_apply->click();
+    EXPECT_NE(page->lb_message->text().toStdString().find("injection: \"29.03.2026 02:30\" is skipped"),
+              std::string::npos);
+    zone = 2;  // "UTC+2"
+    page->show_inputs();
+    EXPECT_EQ(page->lb_injection->text(), "Injection (UTC+2)");
+    EXPECT_EQ(page->edits["injection"]->text(), "08.07.2026 12:00:00");
 }
 
 TEST_F(View_window, TracerTestReportAndInputsGoToChosenFiles)
