@@ -3,7 +3,7 @@
 # release zip into an empty folder, started on a virtual display with its COM
 # port joined to the Linux simulator, rows arriving in the measurement
 # journal under %LOCALAPPDATA%; then killed, started again, and the journal
-# reported as not closed.
+# reported as not closed; and on its own simulated instrument (--simulate).
 #   scripts/windows_e2e.sh ZIP SIMULATOR WORK_DIR [SCREENSHOT.png]
 # With SCREENSHOT it also captures the view window's chart of a simulated
 # breakthrough (about two minutes more).
@@ -110,6 +110,13 @@ reported_rows=$(sed -n 's/^Journal not closed: .*, \([0-9]*\) complete rows.*/\1
 check "no row written before the kill is lost ($rows seen, ${reported_rows:-none} reported)" \
   test "${reported_rows:-0}" -ge "$rows"
 pkill -9 -f 'lumo2\.exe --show=main' || true
+
+# Without an instrument: the simulated one inside the program.
+rm -rf "$journals"
+(cd "$work/run" && exec wine "$app/lumo2.exe" --simulate --show=view --request-every=1000 >simulate.out 2>simulate.err) &
+pids+=($!)
+check "--simulate measures on the instrument inside the program" wait_for 120 has_rows 2
+pkill -9 -f 'lumo2\.exe --simulate' || true
 
 # The view window's chart of a breakthrough compressed into a minute and a half.
 if [ -n "$shot" ]; then
