@@ -28,6 +28,7 @@ enum Ttool_status {
     TOOL_BAD_INPUT = 2,     // usage, unreadable or malformed files, refused constants
     TOOL_RULES_FAILED = 3,  // calc: the calibration breaks validity rules
     TOOL_PORT_FAILED = 4,   // record: the port cannot be opened or went away
+    TOOL_WRITE_FAILED = 5,  // record: the table could not be written during the run
 };
 
 // The whole command line after the program's name.
