@@ -14,6 +14,8 @@
 #include <filesystem>
 
 #include "app/Application.h"
+#include "events/My_string.h"
+#include "link/Serial_ports.h"
 #include "sim/Port_link.h"
 
 Te2e_program::Te2e_program()
@@ -135,5 +137,7 @@ bool e2e::indicators_are(unsigned rgb)
 
 QString e2e::device_path(int com)
 {
-    return QString("\\\\.\\COM%1").arg(com);
+    Tmy_string path;
+    serial_port_path(com, &path);
+    return QString::fromLocal8Bit(path.c_str());
 }
