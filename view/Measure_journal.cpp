@@ -273,25 +273,24 @@ void Tmeasure_journal::set_failing(const std::string& reason)
     if (failure_listener) failure_listener(reason);
 }
 
-// A failure the worker met since the last row; true when it was the
-// current journal's, which is then tried again as after a failed write.
-bool Tmeasure_journal::report_sync_failure()
+// A failure the worker met since the last row. The current journal's is
+// tried again as after a failed write.
+void Tmeasure_journal::report_sync_failure()
 {
     std::string where;
     std::string reason;
     {
         std::lock_guard<std::mutex> guard(lock);
-        if (sync_failure.empty()) return false;
+        if (sync_failure.empty()) return;
         where.swap(failed_path);
         reason.swap(sync_failure);
     }
     if (current && where == current->path) {
         fail(where, reason);
         last_try = std::chrono::steady_clock::now();
-        return true;
+        return;
     }
     log_printf("ERROR : journal \"%s\" cannot be written: %s", where.c_str(), reason.c_str());
-    return false;
 }
 
 void Tmeasure_journal::sync_on_worker()

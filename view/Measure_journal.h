@@ -77,7 +77,7 @@ private:
     void retire();
     void fail(const std::string& where, const std::string& reason);
     void set_failing(const std::string& reason);
-    bool report_sync_failure();
+    void report_sync_failure();
     void sync_on_worker();
 
     Tmeasure_table* table;
