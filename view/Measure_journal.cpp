@@ -102,7 +102,8 @@ std::vector<std::string> Tmeasure_journal::start(const std::string& folder)
                           " complete rows");
     }
     // Reported once: from now on they count as closed.
-    rewritten = rewritten && file->truncate(0, nullptr) && file->write_all(still_open.data(), still_open.size(), nullptr);
+    rewritten = rewritten && file->truncate(0, nullptr) &&
+                file->write_all(still_open.data(), still_open.size(), nullptr);
     file->unlock();
     if (!rewritten) return reports;
     std::lock_guard<std::mutex> guard(lock);

@@ -67,7 +67,8 @@ std::string first_difference(const std::string& written, const std::string& read
         std::mismatch(written.begin(), written.end(), read.begin(), read.end()).second - read.begin());
     const size_t line_start = at == 0 ? 0 : read.rfind('\n', at - 1) + 1;
     const size_t cell_start = std::max(line_start, at == 0 ? 0 : read.rfind(';', at - 1) + 1);
-    const auto column = std::count(read.begin() + static_cast<long>(line_start), read.begin() + static_cast<long>(at), ';');
+    const auto column =
+        std::count(read.begin() + static_cast<long>(line_start), read.begin() + static_cast<long>(at), ';');
     const std::string where = "line " + std::to_string(line_of(read, at));
     if (column >= Tmeasure_table::COLUMNS) return where + " is not as the table writes it";
     auto cell = [cell_start](const std::string& text) {

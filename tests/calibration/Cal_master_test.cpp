@@ -379,9 +379,9 @@ TEST_F(Cal_master, FailedSaveIsLoggedAndKeepsTheEarlierFile)
                                return line.rfind(blocked_line, 0) == 0 && line.size() > blocked_line.size();
                            }),
               log.end());
-    EXPECT_NE(std::find(log.begin(), log.end(),
-                        "ERROR : unable to write \"" + folder.file("missing/cal.xml") + "\": " + missing_folder_reason()),
-              log.end());
+    const std::string missing_line =
+        "ERROR : unable to write \"" + folder.file("missing/cal.xml") + "\": " + missing_folder_reason();
+    EXPECT_NE(std::find(log.begin(), log.end(), missing_line), log.end());
     EXPECT_EQ(folder.read("cal.dat"), "earlier");
 
     master.save_dat(folder.file("cal.dat").c_str());

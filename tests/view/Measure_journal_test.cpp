@@ -180,10 +180,11 @@ TEST_F(Measure_journal_test, ReopenSaysWhatItDropped)
     journal.start(folder);
     ASSERT_TRUE(journal.reopen((folder + "/old.csv").c_str()));
     EXPECT_EQ(dir.read("data/lumo2/journal/old.csv.dropped"), cut);
-    EXPECT_EQ(log.lines(), (std::vector<std::string>{
-                               "Journal \"" + folder + "/old.csv\": 35 bytes of a last line cut short dropped, kept in \"" +
-                                   folder + "/old.csv.dropped\"",
-                               "Journal \"" + folder + "/old.csv\" continued, 2 complete rows"}));
+    const std::string path = folder + "/old.csv";
+    EXPECT_EQ(log.lines(), (std::vector<std::string>{"Journal \"" + path + "\": " + std::to_string(cut.size()) +
+                                                         " bytes of a last line cut short dropped, kept in \"" + path +
+                                                         ".dropped\"",
+                                                     "Journal \"" + path + "\" continued, 2 complete rows"}));
 }
 
 // A journal that cannot be written is tried again with later rows, at most

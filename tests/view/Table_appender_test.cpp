@@ -89,20 +89,21 @@ const std::string ROW_2 = "1765000010;06.12.2025 05:46:50;0;1.000;-2.500;-;-;18.
 
 INSTANTIATE_TEST_SUITE_P(
     Contents, Table_appender_continues,
-    ::testing::Values(Tcontinued_case{"empty", "", 0, HEADER_LINE},
-                      Tcontinued_case{"header_cut_off", HEADER_LINE.substr(0, 20), 0, HEADER_LINE},
+    ::testing::Values(Tcontinued_case{"empty", "", 0, HEADER_LINE, ""},
+                      Tcontinued_case{"header_cut_off", HEADER_LINE.substr(0, 20), 0, HEADER_LINE, ""},
                       Tcontinued_case{"header_without_line_feed", HEADER_LINE.substr(0, HEADER_LINE.size() - 1), 0,
-                                      HEADER_LINE},
-                      Tcontinued_case{"header_alone", HEADER_LINE, 0, HEADER_LINE},
-                      Tcontinued_case{"two_rows", HEADER_LINE + ROW_1 + ROW_2, 2, HEADER_LINE + ROW_1 + ROW_2},
+                                      HEADER_LINE, ""},
+                      Tcontinued_case{"header_alone", HEADER_LINE, 0, HEADER_LINE, ""},
+                      Tcontinued_case{"two_rows", HEADER_LINE + ROW_1 + ROW_2, 2, HEADER_LINE + ROW_1 + ROW_2, ""},
                       Tcontinued_case{"row_cut_off", HEADER_LINE + ROW_1 + ROW_2.substr(0, 30), 1,
                                       HEADER_LINE + ROW_1, ROW_2.substr(0, 30)},
-                      Tcontinued_case{"row_cut_off_in_its_last_cell", HEADER_LINE + ROW_1 + ROW_2.substr(0, ROW_2.size() - 4),
-                                      1, HEADER_LINE + ROW_1, ROW_2.substr(0, ROW_2.size() - 4)},
+                      Tcontinued_case{"row_cut_off_in_its_last_cell",
+                                      HEADER_LINE + ROW_1 + ROW_2.substr(0, ROW_2.size() - 4), 1, HEADER_LINE + ROW_1,
+                                      ROW_2.substr(0, ROW_2.size() - 4)},
                       Tcontinued_case{"row_without_line_feed", HEADER_LINE + ROW_1 + ROW_2.substr(0, ROW_2.size() - 1),
-                                      2, HEADER_LINE + ROW_1 + ROW_2},
+                                      2, HEADER_LINE + ROW_1 + ROW_2, ""},
                       Tcontinued_case{"row_without_line_end", HEADER_LINE + ROW_1 + ROW_2.substr(0, ROW_2.size() - 2),
-                                      2, HEADER_LINE + ROW_1 + ROW_2},
+                                      2, HEADER_LINE + ROW_1 + ROW_2, ""},
                       Tcontinued_case{"zeros_after_power_failure", HEADER_LINE + ROW_1 + std::string(4096, '\0'), 1,
                                       HEADER_LINE + ROW_1, std::string(4096, '\0')},
                       Tcontinued_case{"zeros_after_a_row_without_line_end",
@@ -154,8 +155,8 @@ class Table_appender_refuses : public Table_appender_test, public ::testing::Wit
 
 INSTANTIATE_TEST_SUITE_P(
     Contents, Table_appender_refuses,
-    ::testing::Values(Trefused_case{"other_text", "the user's notes\r\n"},
-                      Trefused_case{"other_header", "Timestamp;Date;\r\n" + ROW_1},
+    ::testing::Values(Trefused_case{"other_text", "the user's notes\r\n", ""},
+                      Trefused_case{"other_header", "Timestamp;Date;\r\n" + ROW_1, ""},
                       Trefused_case{"line_feeds_only",
                                     "Timestamp;Date;GMT;delta A;delta B;delta C;delta T;Temp;"
                                     "ppb A;ppb B;ppb C;NTU;\n",
@@ -165,16 +166,19 @@ INSTANTIATE_TEST_SUITE_P(
                                     "line 3 ends in LF, not CR LF"},
                       Trefused_case{"last_line_of_cells_not_a_row", HEADER_LINE + ROW_1 + "a;b;c;d;e;f;g;h;i;j;k;l;",
                                     "line 3: column \"Timestamp\": \"a\" is not a value of the table"},
-                      Trefused_case{"eleven_cells", HEADER_LINE + "1765000000;06.12.2025 05:46:40;0;-;-;-;-;-;-;-;-;\r\n"},
+                      Trefused_case{"eleven_cells", HEADER_LINE + "1765000000;06.12.2025 05:46:40;0;-;-;-;-;-;-;-;-;\r\n",
+                                    ""},
                       Trefused_case{"date_of_another_time",
                                     HEADER_LINE + "1765000000;07.12.2025 05:46:40;0;-;-;-;-;-;-;-;-;-;\r\n",
                                     "line 2, cell \"Date\" is \"07.12.2025 05:46:40\" where the table writes "
                                     "\"06.12.2025 05:46:40\""},
                       Trefused_case{"more_decimals",
-                                    HEADER_LINE + ROW_1 + "1765000000;06.12.2025 05:46:40;0;1.0000;-;-;-;-;-;-;-;-;\r\n",
+                                    HEADER_LINE + ROW_1 +
+                                        "1765000000;06.12.2025 05:46:40;0;1.0000;-;-;-;-;-;-;-;-;\r\n",
                                     "line 3, cell \"delta A\" is \"1.0000\" where the table writes \"1.000\""},
-                      Trefused_case{"word_in_a_cell", HEADER_LINE + ROW_1 + "1765000010;06.12.2025 05:46:50;0;x;-;-;-;-;-;-;-;-;\r\n"},
-                      Trefused_case{"empty_line", HEADER_LINE + "\r\n" + ROW_1}),
+                      Trefused_case{"word_in_a_cell",
+                                    HEADER_LINE + ROW_1 + "1765000010;06.12.2025 05:46:50;0;x;-;-;-;-;-;-;-;-;\r\n", ""},
+                      Trefused_case{"empty_line", HEADER_LINE + "\r\n" + ROW_1, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_P(Table_appender_refuses, NamesTheReasonAndLeavesTheFile)
@@ -218,6 +222,8 @@ TEST_F(Table_appender_test, ReadOnlyTableIsRefusedAndUnchanged)
     EXPECT_FALSE(appender.open(path.c_str(), &error));
     EXPECT_EQ(error, write_refused_reason());
     EXPECT_EQ(dir.read("journal.csv"), HEADER_LINE + ROW_1);
+    // Removable again where a read-only file cannot be deleted.
+    std::filesystem::permissions(path, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
 }
 
 TEST_F(Table_appender_test, RefusesWhatCannotBeAFile)
