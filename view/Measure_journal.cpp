@@ -125,8 +125,8 @@ bool Tmeasure_journal::reopen(const char* journal_path)
         return false;
     }
     if (next->appender.dropped_bytes() > 0)
-        log_printf("Journal \"%s\": %zu bytes of a last line cut short dropped, kept in \"%s\"", next->path.c_str(),
-                   next->appender.dropped_bytes(), next->appender.dropped_path().c_str());
+        log_printf("Journal \"%s\": %s bytes of a last line cut short dropped, kept in \"%s\"", next->path.c_str(),
+                   std::to_string(next->appender.dropped_bytes()).c_str(), next->appender.dropped_path().c_str());
     // Closes the journal of the rows replaced.
     table->table_load(std::move(rows));
     {
