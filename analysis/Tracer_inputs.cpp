@@ -197,9 +197,9 @@ std::string tracer_inputs_path_of_journal(const std::string& journal_path)
     return (csv ? journal_path.substr(0, journal_path.size() - ending.size()) : journal_path) + "-test.txt";
 }
 
-bool tracer_inputs_save(const char* path, const Ttracer_inputs& inputs)
+bool tracer_inputs_save(const char* path, const Ttracer_inputs& inputs, std::string* error)
 {
     std::string text;
     tracer_inputs_text(inputs, &text);
-    return write_file_replacing(path, text.data(), text.size());
+    return write_file_replacing(path, text.data(), text.size(), error);
 }

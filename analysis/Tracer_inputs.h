@@ -50,8 +50,9 @@ bool tracer_inputs_load(const char* path, Ttracer_inputs* inputs, std::string* e
 // Where a journal's test inputs are kept: beside it, named after it
 // ("lumo2-20261208-101500.csv" keeps "lumo2-20261208-101500-test.txt").
 std::string tracer_inputs_path_of_journal(const std::string& journal_path);
-// Replaces the file whole or leaves it as it was; false when it cannot be written.
-bool tracer_inputs_save(const char* path, const Ttracer_inputs& inputs);
+// Replaces the file whole or leaves it as it was; false, with the system's
+// reason in *error when given, when it cannot be written.
+bool tracer_inputs_save(const char* path, const Ttracer_inputs& inputs, std::string* error = nullptr);
 
 // "A", "B" or "C" for lamps 0 to 2; the lamp of such a letter, else -1.
 const char* tracer_lamp_name(int lamp);

@@ -15,9 +15,10 @@ constexpr int PATH_CHARS = 4096;
 bool write_into(const char* folder, const char* name, const std::string& text, std::string* error)
 {
     char path[PATH_CHARS];
-    if (path_join(path, sizeof path, folder, name) && write_file_replacing(path, text.data(), text.size()))
+    std::string reason = "the path is too long";
+    if (path_join(path, sizeof path, folder, name) && write_file_replacing(path, text.data(), text.size(), &reason))
         return true;
-    *error = std::string("unable to write \"") + name + "\" into \"" + folder + "\"";
+    *error = std::string("unable to write \"") + name + "\" into \"" + folder + "\": " + reason;
     return false;
 }
 
@@ -79,7 +80,9 @@ void Ttracer_test::save_beside_journal() const
     const std::string journal = journal_path ? journal_path() : std::string();
     if (journal.empty() || is_undefined_double(given.injection_utc)) return;
     const std::string beside = tracer_inputs_path_of_journal(journal);
-    if (!save_inputs(beside.c_str())) log_printf("ERROR : unable to write \"%s\"", beside.c_str());
+    std::string reason;
+    if (!save_inputs(beside.c_str(), &reason))
+        log_printf("ERROR : unable to write \"%s\": %s", beside.c_str(), reason.c_str());
 }
 
 bool Ttracer_test::set_fields(const Ttracer_fields& fields, std::string* error)
@@ -94,7 +97,10 @@ bool Ttracer_test::load_inputs(const char* path, std::string* error)
     return tracer_inputs_load(path, &inputs, error) && set_inputs(inputs, error);
 }
 
-bool Ttracer_test::save_inputs(const char* path) const { return tracer_inputs_save(path, given); }
+bool Ttracer_test::save_inputs(const char* path, std::string* error) const
+{
+    return tracer_inputs_save(path, given, error);
+}
 
 bool Ttracer_test::save_report(const char* folder, std::string* error) const
 {

@@ -25,7 +25,7 @@ public:
     bool set_fields(const Ttracer_fields& fields, std::string* error);
     Ttracer_fields fields() const { return tracer_inputs_fields(given); }
     bool load_inputs(const char* path, std::string* error);
-    bool save_inputs(const char* path) const;
+    bool save_inputs(const char* path, std::string* error) const;
 
     // The inputs are kept beside the journal the rows go into: given
     // inputs are written there, and a journal that already has them (one

@@ -70,9 +70,15 @@ void Tsettings::read()
     Tmy_string line;
     char chunk[4096];
     size_t got;
+    // A file edited elsewhere may end its lines in LF or CR LF: each ends a
+    // line as CR does, the LF after a CR none of its own.
+    bool after_line_end = false;
     while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
         for (size_t i = 0; i < got; i++) {
-            if (chunk[i] != LINE_END) {
+            const bool second_half = after_line_end && chunk[i] == '\n';
+            after_line_end = chunk[i] == LINE_END;
+            if (second_half) continue;
+            if (chunk[i] != LINE_END && chunk[i] != '\n') {
                 line.append(&chunk[i], 1);
                 continue;
             }
@@ -98,7 +104,10 @@ int Tsettings::save()
         text.appendEscaped(entry->value.c_str(), entry->value.length(), 1);
         text.append("\r");
     }
-    return write_file_replacing(path.c_str(), text.c_str(), text.length()) ? 1 : 0;
+    std::string reason;
+    if (write_file_replacing(path.c_str(), text.c_str(), text.length(), &reason)) return 1;
+    log_printf("ERROR : unable to write \"%s\": %s", path.c_str(), reason.c_str());
+    return 0;
 }
 
 const char* Tsettings::getValue(const char* key, const char* default_text, bool* found)

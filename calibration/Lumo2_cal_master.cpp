@@ -194,9 +194,10 @@ void Tlumo2_cal_master::calculate(Tmy_string* output)
 
 bool Tlumo2_cal_master::write_file(const char* path, const Tmy_string* text)
 {
-    if (path != nullptr && write_file_replacing(path, text->c_str(), text->length()))
+    std::string reason;
+    if (write_file_replacing(path, text->c_str(), text->length(), &reason))
         return true;
-    log_printf("ERROR : unable to write \"%s\"", path != nullptr ? path : "");
+    log_printf("ERROR : unable to write \"%s\": %s", path != nullptr ? path : "", reason.c_str());
     return false;
 }
 

@@ -34,6 +34,16 @@ public:
     bool sync(std::string* error);
     void close();
 
+    // Takes the file for this writer alone until it is closed. False only
+    // while another writer holds it, with *holder naming that writer
+    // ("another program (process 4711)" when its process is known). A file
+    // system without locks lets everyone write, as before.
+    bool lock(std::string* holder);
+    // Waits until no other holds the file, for a short update that several
+    // programs make in turn; unlock ends it.
+    void lock_waiting();
+    void unlock();
+
 private:
     static constexpr intptr_t CLOSED = -1;
     intptr_t handle = CLOSED;

@@ -1,11 +1,15 @@
 #include "events/Append_file.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <fstream>
 
 namespace {
 
@@ -34,6 +38,27 @@ bool sync_folder(const std::string& folder, std::string* error)
     return synced;
 }
 
+// The process holding a lock on the file, as Linux lists the locks
+// ("1: FLOCK ADVISORY WRITE 4711 08:01:1234 0 EOF"); 0 when unknown.
+long lock_holder(int fd)
+{
+    struct stat status;
+    if (::fstat(fd, &status) != 0) return 0;
+    std::ifstream locks("/proc/locks");
+    std::string line;
+    while (std::getline(locks, line)) {
+        long pid = 0;
+        unsigned device_major = 0;
+        unsigned device_minor = 0;
+        unsigned long inode = 0;
+        if (std::sscanf(line.c_str(), "%*s %*s %*s %*s %ld %x:%x:%lu", &pid, &device_major, &device_minor, &inode) ==
+                4 &&
+            device_major == major(status.st_dev) && device_minor == minor(status.st_dev) && inode == status.st_ino)
+            return pid;
+    }
+    return 0;
+}
+
 }  // namespace
 
 bool Tappend_file::open_existing(const char* path, std::string* error)
@@ -51,6 +76,14 @@ bool Tappend_file::open_existing(const char* path, std::string* error)
         ::close(fd);
         if (error) *error = "not a regular file";
         return false;
+    }
+    // A file that grants writing to nobody stays read-only also for a
+    // privileged user, whom the system would let write it, as the saves
+    // refuse it.
+    if ((status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+        ::close(fd);
+        errno = EACCES;
+        return failed(error);
     }
     handle = fd;
     return true;
@@ -126,3 +159,22 @@ void Tappend_file::close()
     handle = CLOSED;
     unsynced_folder.clear();
 }
+
+bool Tappend_file::lock(std::string* holder)
+{
+    int result;
+    while ((result = ::flock(descriptor(handle), LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
+    }
+    if (result == 0 || errno != EWOULDBLOCK) return true;
+    const long pid = lock_holder(descriptor(handle));
+    if (holder) *holder = pid > 0 ? "another program (process " + std::to_string(pid) + ")" : "another program";
+    return false;
+}
+
+void Tappend_file::lock_waiting()
+{
+    while (::flock(descriptor(handle), LOCK_EX) != 0 && errno == EINTR) {
+    }
+}
+
+void Tappend_file::unlock() { ::flock(descriptor(handle), LOCK_UN); }

@@ -51,6 +51,17 @@ OVERLAPPED at(uint64_t offset)
 // is by then.
 OVERLAPPED at_end() { return at(~uint64_t(0)); }
 
+// Windows locks keep others from reading what is locked: the lock is taken
+// on one byte far beyond any file's end, which every writer of these files
+// asks for, so that readers are never kept out.
+OVERLAPPED lock_place() { return at(~uint64_t(0) - 1); }
+
+bool take_lock(HANDLE file, DWORD flags)
+{
+    OVERLAPPED place = lock_place();
+    return LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | flags, 0, 1, 0, &place) != 0;
+}
+
 }  // namespace
 
 bool Tappend_file::open_existing(const char* path, std::string* error)
@@ -134,4 +145,20 @@ void Tappend_file::close()
     CloseHandle(file_of(handle));
     handle = CLOSED;
     unsynced_folder.clear();
+}
+
+// Windows does not tell which process holds a lock.
+bool Tappend_file::lock(std::string* holder)
+{
+    if (take_lock(file_of(handle), LOCKFILE_FAIL_IMMEDIATELY) || GetLastError() != ERROR_LOCK_VIOLATION) return true;
+    if (holder) *holder = "another program";
+    return false;
+}
+
+void Tappend_file::lock_waiting() { take_lock(file_of(handle), 0); }
+
+void Tappend_file::unlock()
+{
+    OVERLAPPED place = lock_place();
+    UnlockFileEx(file_of(handle), 0, 1, 0, &place);
 }

@@ -15,8 +15,8 @@ void sleep_ms(unsigned milliseconds);
 // target is replaced; the file keeps its permissions; a file the user may not
 // write is refused. Where the folder admits no new file but the file itself
 // is writable, the file is rewritten in place. False when nothing or not all
-// of it could be written.
-bool write_file_replacing(const char* path, const char* bytes, size_t length);
+// of it could be written, with the system's reason in *error when given.
+bool write_file_replacing(const char* path, const char* bytes, size_t length, std::string* error = nullptr);
 
 // The user's folder for programs' data: $XDG_DATA_HOME, else
 // ~/.local/share, on Windows %LOCALAPPDATA%. Empty when none is known.

@@ -55,6 +55,7 @@ bool follow_links(const char* path, std::string* target)
         char link[PATH_MAX];
         const ssize_t length = ::readlink(target->c_str(), link, sizeof link);
         if (length < 0) return errno == EINVAL || errno == ENOENT;
+        errno = ELOOP;
         if (hops == LINK_HOPS_MAX || static_cast<size_t>(length) == sizeof link) return false;
         const std::string next(link, static_cast<size_t>(length));
         *target = next[0] == '/' ? next : folder_of(*target) + next;
@@ -66,6 +67,7 @@ bool follow_links(const char* path, std::string* target)
 // write it anyway, as a read-only file stays read-only on every platform.
 bool writable_in_place(const std::string& target, const struct stat& file)
 {
+    errno = S_ISDIR(file.st_mode) ? EISDIR : EACCES;
     if (!S_ISREG(file.st_mode)) return false;
     if ((file.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
     return ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) == 0;
@@ -76,6 +78,7 @@ bool write_all(int fd, const char* bytes, size_t length)
     while (length > 0) {
         const ssize_t written = ::write(fd, bytes, length);
         if (written < 0 && errno == EINTR) continue;
+        if (written == 0) errno = EIO;
         if (written <= 0) return false;
         bytes += written;
         length -= static_cast<size_t>(written);
@@ -130,12 +133,18 @@ void sync_folder(const std::string& target)
     ::close(fd);
 }
 
-// The only way to save into a folder that admits no new file: an
-// interruption here leaves the file cut short.
+// The only way to save into a folder that admits no new file. The new
+// bytes go over the old from the start and the rest is cut off only once
+// all are written, so that a failed write (a full disk) leaves the old
+// content's end rather than an empty file; an interruption can still leave
+// a mixture.
 bool rewrite_in_place(const std::string& target, const char* bytes, size_t length)
 {
-    const int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC);
-    return fd >= 0 && write_and_close(fd, bytes, length);
+    const int fd = ::open(target.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool written = write_all(fd, bytes, length) && ::ftruncate(fd, static_cast<off_t>(length)) == 0 &&
+                         ::fsync(fd) == 0;
+    return ::close(fd) == 0 && written;
 }
 
 bool replace_through_temporary(const std::string& target, const struct stat* old, const char* bytes,
@@ -151,17 +160,18 @@ bool replace_through_temporary(const std::string& target, const struct stat* old
     ok = write_and_close(fd, bytes, length) && ok;
     ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
     if (!ok) {
+        const int reason = errno;
         ::unlink(temporary.c_str());
+        errno = reason;
         return false;
     }
     sync_folder(target);
     return true;
 }
 
-}  // namespace
-
-bool write_file_replacing(const char* path, const char* bytes, size_t length)
+bool replace_file(const char* path, const char* bytes, size_t length)
 {
+    errno = EINVAL;
     if (!path || !*path || (!bytes && length > 0)) return false;
     std::string target;
     if (!follow_links(path, &target)) return false;
@@ -172,6 +182,15 @@ bool write_file_replacing(const char* path, const char* bytes, size_t length)
     }
     if (!writable_in_place(target, old)) return false;
     return replace_through_temporary(target, &old, bytes, length);
+}
+
+}  // namespace
+
+bool write_file_replacing(const char* path, const char* bytes, size_t length, std::string* error)
+{
+    const bool written = replace_file(path, bytes, length);
+    if (!written && error) *error = std::strerror(errno);
+    return written;
 }
 
 std::string user_data_directory()

@@ -138,19 +138,32 @@ void current_directory(Tmy_string* out)
 
 void sleep_ms(unsigned milliseconds) { Sleep(milliseconds); }
 
-bool write_file_replacing(const char* path, const char* bytes, size_t length)
+// The reason of a failure is left in GetLastError.
+static bool replace_file(const char* path, const char* bytes, size_t length)
 {
+    SetLastError(ERROR_INVALID_PARAMETER);
     if (!path || !*path || (!bytes && length > 0)) return false;
     const DWORD attributes = GetFileAttributesA(path);
     const bool target_exists = attributes != INVALID_FILE_ATTRIBUTES;
+    SetLastError(ERROR_ACCESS_DENIED);
     if (target_exists && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) return false;
     std::string temporary;
     HANDLE file = create_temporary(path, &temporary);
     if (file == INVALID_HANDLE_VALUE) return target_exists && write_in_place(path, bytes, length);
     bool ok = write_and_close(file, bytes, length);
     if (ok) ok = move_into_place(temporary.c_str(), path, target_exists);
-    if (!ok) DeleteFileA(temporary.c_str());
-    return ok;
+    if (ok) return true;
+    const DWORD reason = GetLastError();
+    DeleteFileA(temporary.c_str());
+    SetLastError(reason);
+    return false;
+}
+
+bool write_file_replacing(const char* path, const char* bytes, size_t length, std::string* error)
+{
+    const bool written = replace_file(path, bytes, length);
+    if (!written && error) *error = system_error_text(GetLastError());
+    return written;
 }
 
 std::string user_data_directory()

@@ -5,6 +5,7 @@
 #include "events/Lib_cpp.h"
 #include "link/Inprocess_port.h"
 #include "link/Serial_enum.h"
+#include "link/Serial_ports.h"
 
 namespace {
 
@@ -107,8 +108,9 @@ void Tlumo2_common::connectPort() {
     const int port = display_number(DSP_COM_PORT);
     if (port <= 0)
         return;
-    port_name.format("\\\\.\\COM%d", port);
+    serial_port_path(port, &port_name);
     log_printf("Connecting to %s", port_name.c_str());
+    awaiting_request = true;
     serial_port->open(port_name.c_str(), INSTRUMENT_BAUD, 0, 8, false, 0, 1);
 }
 
@@ -129,6 +131,7 @@ void Tlumo2_common::saveSettings() {
 
 bool Tlumo2_common::send(const unsigned char* bytes, unsigned length) {
     rx_line.clear();
+    awaiting_request = false;
     return serial_port->sendData(bytes, length);
 }
 
@@ -156,7 +159,10 @@ void Tlumo2_common::OnEvent(Tmy_event* event) {
 // '$' opens a frame and a 35 s window in which line feeds mean nothing; '!'
 // closes the frame but not the window. A completed line or frame is handed
 // over from a copy, so that a handler may send (which empties rx_line).
+// Bytes before the first request since connecting are stale.
 void Tlumo2_common::onRxByte(unsigned char byte) {
+    if (awaiting_request)
+        return;
     if (byte == FRAME_OPEN) {
         frame_mode_ticks = FRAME_WINDOW_TICKS;
         rx_line.clear();

@@ -43,6 +43,9 @@ public:
     Tmy_string port_name;
     Tmy_string rx_line;
     int frame_mode_ticks = 0;
+    // From connecting until the first request: whatever arrives answers the
+    // request of an earlier program on the port, and is discarded.
+    bool awaiting_request = false;
 
 private:
     Tdata_sink data_sink;

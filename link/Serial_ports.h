@@ -10,3 +10,10 @@ constexpr int FIRST_SIMULATED_COM = 200;
 // The port number of "\\.\COM<n>" or "COM<n>" (letters in any case); 0 for
 // any other text or a number outside 1-255.
 int serial_port_number(const char* path);
+
+class Tmy_string;
+
+// The path a port is opened by and named by in messages, as the system
+// knows it: "\\.\COM<n>" on Windows; elsewhere its link in the port-link
+// directory or its fixed-scheme device, or "COM<n>" when it has neither.
+void serial_port_path(int port, Tmy_string* out);

@@ -36,6 +36,13 @@ void serial_fixed_device(int port, Tmy_string* out) {
     out->format("%s%d", FIXED_DEVICE_PREFIX[index / FIXED_GROUP_SIZE], index % FIXED_GROUP_SIZE);
 }
 
+void serial_port_path(int port, Tmy_string* out) {
+    Tmy_string name;
+    name.format("COM%d", port);
+    if (!serial_resolve_device(name.c_str(), out))
+        out->assign(&name);
+}
+
 bool serial_resolve_device(const char* path, Tmy_string* out) {
     out->clear();
     if (!path || !*path)

@@ -84,7 +84,7 @@ void Trecorder::row_added()
     rows_in_memory.table_clear();
     std::string error;
     if (!table->append_row(row, &error)) {
-        fail(TOOL_BAD_INPUT, options.table + ": " + error);
+        fail(TOOL_WRITE_FAILED, options.table + ": " + error);
         return;
     }
     std::string line;

@@ -29,6 +29,7 @@ enum Ttool_status {
     TOOL_RULES_FAILED = 3,  // calc: the calibration breaks validity rules
     TOOL_NO_FIGURES = 3,    // analyze: no figure beyond the background for any lamp
     TOOL_PORT_FAILED = 4,   // record: the port cannot be opened or went away
+    TOOL_WRITE_FAILED = 5,  // record: the table could not be written during the run
 };
 
 // The whole command line after the program's name.

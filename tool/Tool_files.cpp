@@ -17,8 +17,9 @@ bool tool_write_output(const std::string* path, const std::string& text, Ttool_o
         io->out += text;
         return true;
     }
-    if (write_file_replacing(path->c_str(), text.data(), text.size()))
+    std::string reason;
+    if (write_file_replacing(path->c_str(), text.data(), text.size(), &reason))
         return true;
-    io->err += "ERROR : unable to write \"" + *path + "\"\n";
+    io->err += "ERROR : unable to write \"" + *path + "\": " + reason + "\n";
     return false;
 }

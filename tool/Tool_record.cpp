@@ -23,9 +23,13 @@ int tool_record(const Ttool_args& args, Ttool_output* io)
     }
     Ttable_appender table;
     if (!table.open(options.table.c_str(), &error)) {
-        tool_error(io, COMMAND, options.table + ": " + error);
+        tool_error(io, COMMAND, options.table + (table.busy() ? " " : ": ") + error);
         return TOOL_BAD_INPUT;
     }
+    if (table.dropped_bytes() > 0)
+        tool_error(io, COMMAND,
+                   options.table + ": " + std::to_string(table.dropped_bytes()) +
+                       " bytes of a last line cut short dropped, kept in \"" + table.dropped_path() + "\"");
     Trecorder recorder(options, &table, io);
     return recorder.run();
 }

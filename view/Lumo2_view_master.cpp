@@ -135,7 +135,8 @@ void Tlumo2_view_master::table_save(const char* path) {
 }
 
 bool Tlumo2_view_master::save_text(const char* path, const std::string& text) {
-    if (path && write_file_replacing(path, text.data(), text.size())) return true;
-    log_printf("ERROR : unable to write \"%s\"", path ? path : "");
+    std::string reason;
+    if (write_file_replacing(path, text.data(), text.size(), &reason)) return true;
+    log_printf("ERROR : unable to write \"%s\": %s", path ? path : "", reason.c_str());
     return false;
 }

@@ -7,6 +7,7 @@
 #include "events/Lib_cpp_os.h"
 #include "events/Lib_time.h"
 #include "events/My_string.h"
+#include "events/Whole_file.h"
 
 namespace {
 
@@ -44,10 +45,16 @@ std::vector<std::string> left_open(const std::string& marks)
 
 unsigned complete_rows_of(const std::string& journal)
 {
-    Tappend_file file;
     std::string content;
-    if (!file.open_existing(journal.c_str(), nullptr) || !file.read_all(&content, nullptr)) return 0;
-    return Ttable_appender::complete_rows_in(content);
+    return read_whole_file(journal.c_str(), &content) ? Ttable_appender::complete_rows_in(content) : 0;
+}
+
+// A journal another program holds is still being written, whatever the
+// marks say.
+bool written_elsewhere(const std::string& journal)
+{
+    Tappend_file file;
+    return file.open_existing(journal.c_str(), nullptr) && !file.lock(nullptr);
 }
 
 }  // namespace
@@ -60,6 +67,7 @@ Tmeasure_journal::Tmeasure_journal(Tmeasure_table* table) : table(table), worker
 Tmeasure_journal::~Tmeasure_journal()
 {
     table->remove_listener(this);
+    failure_listener = nullptr;
     close();
     worker.wait_idle();
 }
@@ -72,6 +80,8 @@ std::string Tmeasure_journal::default_folder()
     return data.empty() ? std::string() : data + "/lumo2/journal";
 }
 
+// The marks are rewritten under their own lock, so that two programs
+// sharing the folder never lose each other's lines.
 std::vector<std::string> Tmeasure_journal::start(const std::string& folder)
 {
     journal_folder = folder;
@@ -79,13 +89,23 @@ std::vector<std::string> Tmeasure_journal::start(const std::string& folder)
     auto file = std::make_shared<Tappend_file>();
     std::string content;
     const std::string marks_path = folder + "/" + MARKS_FILE;
-    if (folder.empty() || !file->open_existing(marks_path.c_str(), nullptr) || !file->read_all(&content, nullptr))
-        return reports;
-    for (const std::string& journal : left_open(content))
+    if (folder.empty() || !file->open_existing(marks_path.c_str(), nullptr)) return reports;
+    file->lock_waiting();
+    std::string still_open;
+    bool rewritten = file->read_all(&content, nullptr);
+    for (const std::string& journal : rewritten ? left_open(content) : std::vector<std::string>()) {
+        if (written_elsewhere(journal)) {
+            still_open += "open " + journal + "\n";
+            continue;
+        }
         reports.push_back("Journal not closed: \"" + journal + "\", " + std::to_string(complete_rows_of(journal)) +
                           " complete rows");
+    }
     // Reported once: from now on they count as closed.
-    if (!file->truncate(0, nullptr)) return reports;
+    rewritten = rewritten && file->truncate(0, nullptr) &&
+                file->write_all(still_open.data(), still_open.size(), nullptr);
+    file->unlock();
+    if (!rewritten) return reports;
     std::lock_guard<std::mutex> guard(lock);
     marks = file;
     return reports;
@@ -98,16 +118,21 @@ bool Tmeasure_journal::reopen(const char* journal_path)
     std::vector<Tmeasure_row> rows;
     std::string error;
     if (!next->appender.open(next->path.c_str(), &error, &rows)) {
-        log_printf("ERROR : journal \"%s\" cannot be continued: %s", next->path.c_str(), error.c_str());
+        if (next->appender.busy())
+            log_printf("ERROR : journal \"%s\" %s", next->path.c_str(), error.c_str());
+        else
+            log_printf("ERROR : journal \"%s\" cannot be continued: %s", next->path.c_str(), error.c_str());
         return false;
     }
+    if (next->appender.dropped_bytes() > 0)
+        log_printf("Journal \"%s\": %s bytes of a last line cut short dropped, kept in \"%s\"", next->path.c_str(),
+                   std::to_string(next->appender.dropped_bytes()).c_str(), next->appender.dropped_path().c_str());
     // Closes the journal of the rows replaced.
     table->table_load(std::move(rows));
     {
         std::lock_guard<std::mutex> guard(lock);
         current = next;
     }
-    failed = false;
     std::string ignored;
     if (!journal_folder.empty() && open_marks(&ignored)) mark("open", next->path);
     log_printf("Journal \"%s\" continued, %u complete rows", next->path.c_str(), next->appender.complete_rows());
@@ -117,7 +142,7 @@ bool Tmeasure_journal::reopen(const char* journal_path)
 void Tmeasure_journal::close()
 {
     retire();
-    failed = false;
+    set_failing("");
 }
 
 void Tmeasure_journal::wait_synced()
@@ -126,17 +151,45 @@ void Tmeasure_journal::wait_synced()
     worker.wait_idle();
 }
 
+unsigned Tmeasure_journal::rows_not_journalled() const
+{
+    if (!failing) return 0;
+    return table->data_rows() - (current ? std::min(current->appender.complete_rows(), table->data_rows()) : 0);
+}
+
+void Tmeasure_journal::set_failure_listener(std::function<void(const std::string& reason)> listener)
+{
+    failure_listener = std::move(listener);
+}
+
 void Tmeasure_journal::row_added()
 {
-    if (failed || table->data_rows() == 0 || report_sync_failure()) return;
-    const Tmeasure_row& row = table->row(table->data_rows() - 1);
-    if (!current && (journal_folder.empty() || !begin(row))) return;
+    if (table->data_rows() == 0 || journal_folder.empty()) return;
+    report_sync_failure();
+    const auto now = std::chrono::steady_clock::now();
+    if (failing && now - last_try < retry_interval) return;
+    last_try = now;
+    write_missing();
+}
+
+// The journal holds the table's first rows: those it missed while it
+// failed go in first, in order, then the new one.
+void Tmeasure_journal::write_missing()
+{
+    if (!current && !begin(table->row(0))) return;
+    const unsigned before = current->appender.complete_rows();
     std::string error;
-    if (!current->appender.write_row(row, &error)) {
-        fail(current->path, error);
-        return;
+    for (unsigned row = before; row < table->data_rows(); ++row) {
+        if (!current->appender.write_row(table->row(row), &error)) {
+            fail(current->path, error);
+            worker.wake();
+            return;
+        }
     }
     worker.wake();
+    if (!failing) return;
+    log_printf("Journal \"%s\" resumed, %u rows written late", current->path.c_str(), table->data_rows() - before - 1);
+    set_failing("");
 }
 
 // The first row of a table: a new journal named for it.
@@ -187,7 +240,9 @@ void Tmeasure_journal::mark(const char* word, const std::string& journal)
 {
     if (!marks) return;
     const std::string line = std::string(word) + " " + journal + "\n";
+    marks->lock_waiting();
     marks->write_all(line.data(), line.size(), nullptr);
+    marks->unlock();
 }
 
 // The current journal is closed once the worker has synced it.
@@ -203,31 +258,40 @@ void Tmeasure_journal::retire()
     worker.wake();
 }
 
+// Reported once; the journal stays open to be tried again.
 void Tmeasure_journal::fail(const std::string& where, const std::string& reason)
 {
+    if (failing) return;
     log_printf("ERROR : journal \"%s\" cannot be written: %s", where.c_str(), reason.c_str());
-    retire();
-    failed = true;
+    set_failing(reason);
 }
 
-// A failure the worker met since the last row; true when it was the
-// current journal's, which then ends.
-bool Tmeasure_journal::report_sync_failure()
+void Tmeasure_journal::set_failing(const std::string& reason)
+{
+    const bool now_failing = !reason.empty();
+    if (now_failing == failing) return;
+    failing = now_failing;
+    if (failure_listener) failure_listener(reason);
+}
+
+// A failure the worker met since the last row. The current journal's is
+// tried again as after a failed write.
+void Tmeasure_journal::report_sync_failure()
 {
     std::string where;
     std::string reason;
     {
         std::lock_guard<std::mutex> guard(lock);
-        if (sync_failure.empty()) return false;
+        if (sync_failure.empty()) return;
         where.swap(failed_path);
         reason.swap(sync_failure);
     }
     if (current && where == current->path) {
         fail(where, reason);
-        return true;
+        last_try = std::chrono::steady_clock::now();
+        return;
     }
     log_printf("ERROR : journal \"%s\" cannot be written: %s", where.c_str(), reason.c_str());
-    return false;
 }
 
 void Tmeasure_journal::sync_on_worker()

@@ -1,4 +1,6 @@
 #pragma once
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -28,13 +30,15 @@ public:
 
     // Journals go into folder (made when missing) from now on. Returns the
     // report of each journal a previous run left open; they count as closed
-    // from here on. Until started, the journal writes nothing.
+    // from here on. A journal another program still writes is neither
+    // reported nor counted as closed. Until started, the journal writes
+    // nothing.
     std::vector<std::string> start(const std::string& folder);
     const std::string& folder() const { return journal_folder; }
 
     // Continues the journal at path: its complete rows replace the table's
-    // and later rows are appended to it. A file that cannot be continued is
-    // reported and changes nothing.
+    // and later rows are appended to it. A file that cannot be continued,
+    // or that another program writes, is reported and changes nothing.
     bool reopen(const char* path);
     // Closes the current journal; the next row begins a new one.
     void close();
@@ -42,6 +46,17 @@ public:
     std::string current_path() const { return current ? current->path : std::string(); }
     // Blocks until every row written so far is on the disk.
     void wait_synced();
+
+    // The table's rows the failing journal has not yet taken; 0 while it
+    // works. Clearing or replacing the table loses them.
+    unsigned rows_not_journalled() const;
+    // Told the reason when the journal begins to fail, and "" when it
+    // writes again or is closed.
+    void set_failure_listener(std::function<void(const std::string& reason)> listener);
+    // While the journal fails, it is tried again with a new row at most
+    // this often.
+    void set_retry_interval(std::chrono::milliseconds interval) { retry_interval = interval; }
+    static constexpr std::chrono::milliseconds RETRY_INTERVAL{10000};
 
     void row_about_to_be_added(unsigned) override {}
     void row_added() override;
@@ -55,19 +70,24 @@ private:
     };
 
     bool begin(const Tmeasure_row& first);
+    void write_missing();
     bool create_named(Topen_journal* journal, const std::string& stem, std::string* error);
     bool open_marks(std::string* error);
     void mark(const char* word, const std::string& journal);
     void retire();
     void fail(const std::string& where, const std::string& reason);
-    bool report_sync_failure();
+    void set_failing(const std::string& reason);
+    void report_sync_failure();
     void sync_on_worker();
 
     Tmeasure_table* table;
     std::string journal_folder;
-    // Set once this table's journal failed: reported, and nothing more is
-    // written until the next table.
-    bool failed = false;
+    // While the journal fails: every new row tries it again, at most once
+    // per retry interval, and first writes the rows it missed.
+    bool failing = false;
+    std::chrono::steady_clock::time_point last_try;
+    std::chrono::milliseconds retry_interval = RETRY_INTERVAL;
+    std::function<void(const std::string&)> failure_listener;
 
     // The journals open in this folder, for the next start-up to find
     // those a crash left open: lines "open <path>" and "closed <path>".

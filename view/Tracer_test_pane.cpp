@@ -272,10 +272,11 @@ void TTracer_test_pane::save_inputs()
 {
     if (!test || SaveDialog3->exec() != QDialog::Accepted || SaveDialog3->selectedFiles().isEmpty()) return;
     const QString chosen = SaveDialog3->selectedFiles().first();
-    if (test->save_inputs(QFile::encodeName(chosen).constData()))
+    std::string reason;
+    if (test->save_inputs(QFile::encodeName(chosen).constData(), &reason))
         tell("Saved " + chosen + ".", false);
     else
-        tell("Unable to write " + chosen + ".", true);
+        tell("Unable to write " + chosen + ": " + QString::fromLocal8Bit(reason.c_str()) + ".", true);
 }
 
 void TTracer_test_pane::choose_discharge_file()

@@ -6,7 +6,9 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSplitter>
@@ -61,6 +63,11 @@ TFlumo_view::TFlumo_view(QWidget* parent) : QMainWindow(parent)
 
     pl_connected = new_lamp_panel(Panel1, "pl_connected", 776, 8, 25);
     keep_at_top_right(pl_connected, 18);
+    lb_journal_failing = placed(new QLabel("JOURNAL", Panel1), "lb_journal_failing", {686, 10, 82, 21});
+    lb_journal_failing->setAlignment(Qt::AlignCenter);
+    lb_journal_failing->setStyleSheet("QLabel { color: white; background: #c00000; font-weight: bold; }");
+    lb_journal_failing->hide();
+    keep_at_top_right(lb_journal_failing, 18 + 25 + 8);
 
     Splitter1 = new QSplitter(Qt::Vertical, column->parentWidget());
     Splitter1->setObjectName("Splitter1");
@@ -87,10 +94,15 @@ TFlumo_view::TFlumo_view(QWidget* parent) : QMainWindow(parent)
     connect(bt_stop, &QPushButton::clicked, [] { dispatch_command(CMD_STOP); });
     connect(bt_load_calibration, &QPushButton::clicked, this, &TFlumo_view::load_calibration);
     connect(save1, &QAction::triggered, this, &TFlumo_view::save_table);
-    connect(clear1, &QAction::triggered, [] {
-        if (the_app()) the_app()->view_master.table.table_clear();
+    connect(clear1, &QAction::triggered, this, [this] {
+        if (the_app() && may_discard_unjournalled_rows()) the_app()->view_master.table.table_clear();
     });
     bind_table();
+}
+
+TFlumo_view::~TFlumo_view()
+{
+    if (table_model && the_app()) the_app()->view_master.journal.set_failure_listener(nullptr);
 }
 
 // The measurement grid and the chart of the same rows, one page each.
@@ -123,7 +135,31 @@ void TFlumo_view::bind_table()
     Chart_pane1->bind(table, &the_app()->view_master.constants);
     Tracer_test_pane1->set_zone_code([] { return the_app() ? the_app()->common.ttimezone : 0; });
     Tracer_test_pane1->bind(&the_app()->tracer_test, Chart_pane1);
+    the_app()->view_master.journal.set_failure_listener(
+        [this](const std::string& reason) { show_journal_failure(reason); });
     table->table_clear();
+}
+
+void TFlumo_view::show_journal_failure(const std::string& reason)
+{
+    lb_journal_failing->setToolTip(QString::fromLocal8Bit(("The journal cannot be written: " + reason).c_str()));
+    lb_journal_failing->setVisible(!reason.empty());
+}
+
+// Rows the failing journal has not taken are lost with the table's rows:
+// the user decides.
+bool TFlumo_view::may_discard_unjournalled_rows()
+{
+    const unsigned rows = the_app()->view_master.journal.rows_not_journalled();
+    if (rows == 0) return true;
+    QMessageBox question(QMessageBox::Question, "Lumo view",
+                         QString("%1 rows of the table are not in the journal yet, which cannot be written now. "
+                                 "Discard them?")
+                             .arg(rows),
+                         QMessageBox::Yes | QMessageBox::No, this);
+    question.setObjectName("journal_question");
+    question.setDefaultButton(QMessageBox::No);
+    return question.exec() == QMessageBox::Yes;
 }
 
 void TFlumo_view::load_calibration()
@@ -158,7 +194,7 @@ void TFlumo_view::add_journal_item(QMenu* file)
 
 void TFlumo_view::open_journal()
 {
-    if (!the_app()) return;
+    if (!the_app() || !may_discard_unjournalled_rows()) return;
     JournalDialog1->setDirectory(QFile::decodeName(the_app()->view_master.journal.folder().c_str()));
     if (JournalDialog1->exec() != QDialog::Accepted || JournalDialog1->selectedFiles().isEmpty()) return;
     QByteArray path = QFile::encodeName(JournalDialog1->selectedFiles().first());

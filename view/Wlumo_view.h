@@ -1,10 +1,13 @@
 #pragma once
+#include <string>
+
 #include <QMainWindow>
 
 class QAction;
 class QCheckBox;
 class QFileDialog;
 class QFrame;
+class QLabel;
 class QMenu;
 class QPlainTextEdit;
 class QPushButton;
@@ -22,6 +25,7 @@ class TFlumo_view : public QMainWindow {
     Q_OBJECT
 public:
     explicit TFlumo_view(QWidget* parent = nullptr);
+    ~TFlumo_view() override;
 
     QFrame* Panel1;  // the top panel
     QPushButton* bt_start;
@@ -33,6 +37,8 @@ public:
     TLatest_group* GroupBox1;
     QPushButton* bt_load_calibration;
     QFrame* pl_connected;
+    // Shown while the journal cannot be written, the reason as its tip.
+    QLabel* lb_journal_failing;
     QSplitter* Splitter1;
     QTabWidget* PageControl1;  // "Table", "Chart" and "Tracer test"
     QTableView* StringGrid1;
@@ -62,6 +68,8 @@ private:
     void save_table();
     void add_journal_item(QMenu* file);
     void open_journal();
+    void show_journal_failure(const std::string& reason);
+    bool may_discard_unjournalled_rows();
 
     Tmeasure_table_model* table_model = nullptr;
 };

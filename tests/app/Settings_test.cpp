@@ -6,7 +6,9 @@
 #include <fstream>
 
 #include "app/Settings.h"
+#include "events/Log_capture.h"
 #include "support/Temp_dir.h"
+#include "support/Test_platform.h"
 
 namespace {
 
@@ -52,8 +54,10 @@ INSTANTIATE_TEST_SUITE_P(
     Lines, Tsettings_read,
     testing::Values(
         Tread_case{"Plain", "TYPE=2\rautonnect 1\rttimezone 101\r", "ttimezone", 101},
-        // A line feed is an ordinary character: the key becomes "\nttimezone".
-        Tread_case{"CrLfKeyDoesNotMatch", "TYPE=2\r\nautonnect 1\r\nttimezone 101\r\n", "ttimezone", -1},
+        // A file edited or copied elsewhere: LF and CR LF end lines too.
+        Tread_case{"CrLf", "TYPE=2\r\nautonnect 1\r\nttimezone 101\r\n", "ttimezone", 101},
+        Tread_case{"LineFeeds", "TYPE=2\nautonnect 1\nttimezone 101\n", "ttimezone", 101},
+        Tread_case{"EmptyLinesBetween", "TYPE=2\n\r\n\rttimezone 101\r\r", "ttimezone", 101},
         Tread_case{"CapitalKey", "TYPE=2\rAUTONNECT 1\r", "autonnect", 1},
         Tread_case{"LastLineWithoutCrIgnored", "TYPE=2\rautonnect 1\rttimezone 2", "ttimezone", -1},
         Tread_case{"DigitsThenLetters", "TYPE=2\rttimezone 1x\r", "ttimezone", 1},
@@ -153,10 +157,14 @@ TEST(Tsettings, FailedWriteReturnsZeroAndKeepsTheOldFile)
     }
     fs::permissions(loaded.dir.path, fs::perms::owner_write, fs::perm_options::add);
     fs::remove(loaded.dir.file("probe"));
-    // A directory that does not exist fails for every user.
-    loaded.settings.path.assign((loaded.dir.path + "/missing/lumo2.cfg").c_str());
+    // A directory that does not exist fails for every user, and says so.
+    const std::string missing = loaded.dir.path + "/missing/lumo2.cfg";
+    loaded.settings.path.assign(missing.c_str());
+    Log_capture log;
     EXPECT_EQ(loaded.settings.save(), 0);
     EXPECT_EQ(loaded.dir.read("lumo2.cfg"), "TYPE=2\rautonnect 1\r");
+    EXPECT_EQ(log.lines(), std::vector<std::string>{"ERROR : unable to write \"" + missing + "\": " +
+                                                    missing_folder_reason()});
 }
 
 TEST(Tsettings, PathTooLongForTheBufferReadsAndWritesNothing)

@@ -12,6 +12,7 @@
 #include "events/Lib_time.h"
 #include "support/Fake_ui.h"
 #include "support/Temp_dir.h"
+#include "support/Test_platform.h"
 #include "view/Vorn_lumo.h"
 
 namespace {
@@ -372,9 +373,15 @@ TEST_F(Cal_master, FailedSaveIsLoggedAndKeepsTheEarlierFile)
     master.save_dat(blocked.c_str());
     master.save_xml(folder.file("missing/cal.xml").c_str());
     const Tlines& log = low_level();
-    EXPECT_NE(std::find(log.begin(), log.end(), "ERROR : unable to write \"" + blocked + "\""), log.end());
-    EXPECT_NE(std::find(log.begin(), log.end(), "ERROR : unable to write \"" + folder.file("missing/cal.xml") + "\""),
+    const std::string blocked_line = "ERROR : unable to write \"" + blocked + "\": ";
+    EXPECT_NE(std::find_if(log.begin(), log.end(),
+                           [&](const std::string& line) {
+                               return line.rfind(blocked_line, 0) == 0 && line.size() > blocked_line.size();
+                           }),
               log.end());
+    const std::string missing_line =
+        "ERROR : unable to write \"" + folder.file("missing/cal.xml") + "\": " + missing_folder_reason();
+    EXPECT_NE(std::find(log.begin(), log.end(), missing_line), log.end());
     EXPECT_EQ(folder.read("cal.dat"), "earlier");
 
     master.save_dat(folder.file("cal.dat").c_str());

@@ -14,6 +14,8 @@
 #include <filesystem>
 
 #include "app/Application.h"
+#include "events/My_string.h"
+#include "link/Serial_ports.h"
 #include "support/Test_env.h"
 
 Te2e_program::Te2e_program()
@@ -128,5 +130,7 @@ bool e2e::indicators_are(unsigned rgb)
 
 QString e2e::device_path(int com)
 {
-    return QString("\\\\.\\COM%1").arg(com);
+    Tmy_string path;
+    serial_port_path(com, &path);
+    return QString::fromLocal8Bit(path.c_str());
 }

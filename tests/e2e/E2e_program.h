@@ -72,7 +72,8 @@ int count_lines_starting(const char* window_name, const char* pane, const QStrin
 // The connection indicators of the main, calibration and view windows.
 bool indicators_are(unsigned rgb);
 
-// The device path the connection log lines name, e.g. "\\.\COM120".
+// The port's path as the connection log lines name it: its link in the
+// port-link directory here.
 QString device_path(int com);
 
 }  // namespace e2e

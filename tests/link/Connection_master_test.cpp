@@ -11,6 +11,7 @@
 #include "events/Delay_resource.h"
 #include "events/Log_capture.h"
 #include "link/Serial_enum.h"
+#include "link/Serial_ports.h"
 #include "support/Fake_ui.h"
 #include "support/Temp_dir.h"
 
@@ -49,6 +50,9 @@ protected:
         port = pair.offer_as_com_port();
         ASSERT_GT(port, 0);
         port_text = "COM" + std::to_string(port);
+        Tmy_string path;
+        serial_port_path(port, &path);
+        port_path = path.c_str();
         set_timer_service(&timers);
         event_pump::install();
         app = std::make_unique<Tlumo2_app>();
@@ -82,6 +86,8 @@ protected:
     Tport_pair pair;
     int port = 0;
     std::string port_text;
+    // The port as the messages name it.
+    std::string port_path;
     Ttemp_dir dir;
     Tfake_timers timers;
     Tfake_ui ui;
@@ -100,20 +106,25 @@ TEST_F(Connection_master, StartConnectsToTheSavedPortAndCarriesLines) {
     EXPECT_EQ(ui.selected_text(WIN_SETTINGS, "cb_ttimezone"), "Europe CET");
     EXPECT_TRUE(ui.control(WIN_SETTINGS, "cb_autoconnect").checked);
     ASSERT_FALSE(Log_capture::lines().empty());
-    EXPECT_EQ(Log_capture::lines()[0], "Connecting to \\\\.\\" + port_text);
-    ASSERT_TRUE(wait_for_line("Serial connected on port \\\\.\\" + port_text));
+    EXPECT_EQ(Log_capture::lines()[0], "Connecting to " + port_path);
+    ASSERT_TRUE(wait_for_line("Serial connected on port " + port_path));
     EXPECT_EQ(ui.control(WIN_MAIN, "pl_connected").color, RGB_GREEN);
 
-    pair.write_text("O 1 0 2\r\n");
-    ASSERT_TRUE(event_pump::until([] { return !lines_received.empty(); }));
-    EXPECT_EQ(lines_received, std::vector<std::string>{"O 1 0 2\r\n"});
+    // Before the program's first request, an answer can only be to the
+    // request of an earlier program on the port: it is discarded.
+    pair.write_text("O 9 9 9\r\n");
+    event_pump::for_ms(200);
+    EXPECT_TRUE(lines_received.empty());
 
     const unsigned char command = 'O';
     EXPECT_FALSE(send_to_instrument(&command, 1));
     EXPECT_EQ(pair.read_bytes(1), "O");
+    pair.write_text("O 1 0 2\r\n");
+    ASSERT_TRUE(event_pump::until([] { return !lines_received.empty(); }));
+    EXPECT_EQ(lines_received, std::vector<std::string>{"O 1 0 2\r\n"});
 
     pair.close_far_end();
-    ASSERT_TRUE(wait_for_line("Serial disconnected on port \\\\.\\" + port_text));
+    ASSERT_TRUE(wait_for_line("Serial disconnected on port " + port_path));
     EXPECT_EQ(ui.control(WIN_VIEW, "pl_connected").color, RGB_BLACK);
 }
 

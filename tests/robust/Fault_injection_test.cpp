@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "events/Lib_cpp.h"
+#include "events/My_string.h"
+#include "link/Serial_ports.h"
 #include "robust/Live_rig.h"
 
 namespace {
@@ -101,7 +103,9 @@ TEST_P(Fault_injection, SurvivesKeepsWhatWasShownAndResumes) {
         ASSERT_TRUE(live_pump::until([&] { return !rig.connected(); }));
         for (Twindow w : {WIN_MAIN, WIN_CAL, WIN_VIEW})
             EXPECT_EQ(rig.ui.control(w, "pl_connected").color, RGB_BLACK);
-        EXPECT_TRUE(rig.ui.has_line(window, "Memo1", "Serial disconnected on port \\\\.\\COM7"));
+        Tmy_string port_path;
+        serial_port_path(7, &port_path);
+        EXPECT_TRUE(rig.ui.has_line(window, "Memo1", std::string("Serial disconnected on port ") + port_path.c_str()));
         // Requests go nowhere while the adapter is out; the program carries on.
         rig.next_request();
         rig.settle(100);

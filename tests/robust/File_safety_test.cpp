@@ -6,10 +6,12 @@
 #include <linux/capability.h>
 #include <ostream>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -17,6 +19,7 @@
 
 #include "app/Settings.h"
 #include "calibration/Lumo2_cal_master.h"
+#include "events/Lib_cpp_os.h"
 #include "events/Log_capture.h"
 #include "link/Lumo_data.h"
 #include "support/Temp_dir.h"
@@ -68,10 +71,11 @@ struct Twriter {
 };
 void PrintTo(const Twriter& c, std::ostream* out) { *out << c.name; }
 
+// The report names the file and the system's reason.
 bool reported_unable(const std::string& path) {
-    const std::string line = "ERROR : unable to write \"" + path + "\"";
+    const std::string start = "ERROR : unable to write \"" + path + "\": ";
     for (const std::string& kept : Log_capture::lines())
-        if (kept == line) return true;
+        if (kept.rfind(start, 0) == 0 && kept.size() > start.size()) return true;
     return false;
 }
 
@@ -268,6 +272,38 @@ TEST_P(File_safety, FullDiskKeepsTheOldFile) {
         const std::string name = entry.path().filename().string();
         EXPECT_TRUE(name == GetParam().file || name == "filler") << "left behind: " << name;
     }
+}
+
+// A rewrite in place that fails midway (here at the largest file the
+// process may write) cuts nothing: the old bytes beyond those written stay.
+TEST(File_safety_in_place, FailedWriteLeavesTheFileItsLength) {
+    Ttemp_dir dir;
+    const std::string folder = dir.file("closed");
+    const std::string path = folder + "/table.csv";
+    std::filesystem::create_directory(folder);
+    std::ofstream(path, std::ios::binary) << std::string(8192, 'o');
+    chmod(folder.c_str(), 0555);
+    struct rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    struct rlimit small = saved;
+    small.rlim_cur = 4096;
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    bool tried = false;
+    bool written = false;
+    {
+        Tpermission_bits_apply ordinary_user;
+        if (ordinary_user.held || geteuid() != 0) {
+            const std::string bytes(6000, 'n');
+            tried = setrlimit(RLIMIT_FSIZE, &small) == 0;
+            written = tried && write_file_replacing(path.c_str(), bytes.data(), bytes.size());
+            setrlimit(RLIMIT_FSIZE, &saved);
+        }
+    }
+    std::signal(SIGXFSZ, previous);
+    chmod(folder.c_str(), 0755);
+    if (!tried) GTEST_SKIP() << "cannot give up root's permissions or limit the file size here";
+    EXPECT_FALSE(written);
+    EXPECT_EQ(read_file(path), std::string(4096, 'n') + std::string(4096, 'o'));
 }
 
 // The temporary file beside it needs a name of its own, which must fit too.

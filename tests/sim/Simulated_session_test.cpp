@@ -13,6 +13,7 @@
 #include "events/Log_capture.h"
 #include "link/Inprocess_port.h"
 #include "link/Pty.h"
+#include "link/Serial_ports.h"
 #include "sim/Port_link.h"
 #include "sim/Simulated_session.h"
 #include "support/Fake_ui.h"
@@ -87,7 +88,9 @@ TEST_P(Simulated_session, ConnectsToTheSimulatorAndKeepsTheSavedSettings) {
     session.start_connection(app.get());
 
     EXPECT_EQ(ui.selected_text(WIN_SETTINGS, "cb_com_port"), "COM200");
-    ASSERT_TRUE(logged("Serial connected on port \\\\.\\COM200"));
+    Tmy_string port_path;
+    serial_port_path(FIRST_SIMULATED_COM, &port_path);
+    ASSERT_TRUE(logged(std::string("Serial connected on port ") + port_path.c_str()));
     EXPECT_EQ(entries_of(app->settings), saved);
 
     Tcell cell;

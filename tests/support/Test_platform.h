@@ -10,6 +10,8 @@ const char* device_path();
 const char* data_directory_variable();
 // The reason a file in a folder that does not exist cannot be opened.
 std::string missing_folder_reason();
+// The system's reason for refusing to write a read-only file.
+std::string write_refused_reason();
 
 // A small file system of its own at folder (a few kilobytes, full after a
 // few rows), read-only if asked; false where the test may not make one.

@@ -13,6 +13,8 @@ const char* data_directory_variable() { return "XDG_DATA_HOME"; }
 
 std::string missing_folder_reason() { return "No such file or directory"; }
 
+std::string write_refused_reason() { return "Permission denied"; }
+
 bool mount_small_disk(const std::string& folder, bool read_only)
 {
     std::filesystem::create_directory(folder);

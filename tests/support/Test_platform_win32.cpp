@@ -8,6 +8,8 @@ const char* data_directory_variable() { return "LOCALAPPDATA"; }
 
 std::string missing_folder_reason() { return system_error_text(ERROR_PATH_NOT_FOUND); }
 
+std::string write_refused_reason() { return system_error_text(ERROR_ACCESS_DENIED); }
+
 // Mounting a file system takes an administrator and a disk image.
 bool mount_small_disk(const std::string&, bool) { return false; }
 

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "Tool_fixtures.h"
+#include "link/Lumo_data.h"
 #include "sim/Port_link.h"
 #include "sim/Zeta_simulator.h"
 #include "tool/Record_options.h"
@@ -138,11 +139,40 @@ TEST_F(Tool_record, ConvertsThroughTheConstantsAsTheLiveViewDoes)
 TEST_F(Tool_record, ContinuesASavedTableAfterALineCutShort)
 {
     const std::string kept = header_line() + "1607337600;07.12.2020 10:40:00;0;12.345;-;-;3.210;18.52;-;-;-;-;\r\n";
-    dir.write("table.csv", kept + "1607337610;07.12.2020 10:40:10;0;12.3");
+    const std::string cut = "1607337610;07.12.2020 10:40:10;0;12.3";
+    dir.write("table.csv", kept + cut);
     const Ttool_run run = record("--count 1");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(dir.read("table.csv"), kept + as_table_lines(run.out));
     EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 1);
+    EXPECT_EQ(run.err, "lumo2-tool record: " + dir.file("table.csv") + ": " + std::to_string(cut.size()) +
+                           " bytes of a last line cut short dropped, kept in \"" + dir.file("table.csv.dropped") +
+                           "\"\n");
+    EXPECT_EQ(dir.read("table.csv.dropped"), cut);
+}
+
+// A table that cannot take a row during the run (here: beyond the largest
+// file the recorder may write) ends it with a status of its own.
+TEST_F(Tool_record, TableThatCannotBeWrittenEndsWithStatusFive)
+{
+    Tmeasure_table rows;
+    for (int i = 0; i < 30; ++i) {
+        Tlumo_measure m;
+        m.timestamp = 1607337600 + 10 * i;
+        rows.table_add(&m);
+    }
+    std::string text;
+    rows.table_text(&text);
+    ASSERT_GT(text.size(), 1024u);
+    dir.write("table.csv", text);
+    const std::string command = "trap '' XFSZ; ulimit -f 1; '" + std::string(LUMO2_TOOL) + "' record --port " +
+                                std::to_string(com) + " --count 1 -o '" + dir.file("table.csv") + "' 2>'" +
+                                dir.file("stderr") + "'";
+    const int raw = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(raw));
+    EXPECT_EQ(WEXITSTATUS(raw), 5);
+    EXPECT_EQ(dir.read("stderr"), "lumo2-tool record: " + dir.file("table.csv") + ": File too large\n");
+    EXPECT_EQ(dir.read("table.csv"), text);
 }
 
 TEST_F(Tool_record, RefusesWhatIsNotASavedTableAndAMissingPort)
@@ -156,7 +186,7 @@ TEST_F(Tool_record, RefusesWhatIsNotASavedTableAndAMissingPort)
 
     const Ttool_run missing = run_tool_binary(dir, "record --port 250 -o '" + dir.file("new.csv") + "'");
     EXPECT_EQ(missing.status, 4);
-    EXPECT_EQ(missing.err, "lumo2-tool record: \\\\.\\COM250: unable to open the port\n");
+    EXPECT_EQ(missing.err, "lumo2-tool record: COM250: unable to open the port\n");
     EXPECT_EQ(dir.read("new.csv"), header_line());
 }
 
@@ -228,6 +258,26 @@ TEST_F(Tool_record, SigtermMidRunKeepsEveryCompleteRowAndEndsWell)
     const std::string table = dir.read("table.csv");
     EXPECT_GE(Ttable_appender::complete_rows_in(table), 2u);
     EXPECT_EQ(table, header_line() + as_table_lines(dir.read("out")));
+}
+
+// A table is written by one recorder at a time; the second is refused at
+// once and writes nothing.
+TEST_F(Tool_record, SecondRecorderOnTheSameTableIsRefused)
+{
+    const std::string path = dir.file("table.csv");
+    Trecorder_process first(dir, {"record", "--port", std::to_string(com), "--every", "1", "-o", path});
+    ASSERT_GT(first.pid, 0);
+    const Tclock::time_point give_up = Tclock::now() + std::chrono::seconds(10);
+    while (Ttable_appender::complete_rows_in(dir.read("table.csv")) < 1 && Tclock::now() < give_up)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const Ttool_run second = record("--count 1");
+    EXPECT_EQ(second.status, 2);
+    EXPECT_EQ(second.err, "lumo2-tool record: " + path + " is being written by another program (process " +
+                              std::to_string(first.pid) + ")\n");
+    EXPECT_EQ(second.out, "");
+    kill(first.pid, SIGTERM);
+    EXPECT_EQ(first.wait_for_exit(5000), 0);
+    EXPECT_EQ(dir.read("table.csv"), header_line() + as_table_lines(dir.read("out")));
 }
 
 TEST(Tool_record_options, ReadOrRefused)

@@ -142,6 +142,81 @@ TEST_F(Measure_journal_test, ReopenRefusesAnotherFileAndKeepsTheTable)
               0u);
 }
 
+// A journal begun by another program (here another journal of the same
+// folder) is not continued beside it: one writer per file.
+TEST_F(Measure_journal_test, JournalAnotherProgramWritesIsNeitherContinuedNorReported)
+{
+    Tmeasure_table first_table;
+    Tmeasure_journal first(&first_table);
+    first.start(folder);
+    add_rows(&first_table, 0, 2);
+    const std::string path = first.current_path();
+
+    Tmeasure_table table;
+    Tmeasure_journal second(&table);
+    EXPECT_TRUE(second.start(folder).empty());
+    // Still marked open: should the first program die, the next start finds it.
+    EXPECT_EQ(dir.read("data/lumo2/journal/open-journals.txt"), "open " + path + "\n");
+    add_rows(&table, 10, 1);
+    EXPECT_FALSE(second.reopen(path.c_str()));
+    EXPECT_EQ(table.data_rows(), 1u);
+    EXPECT_EQ(log.lines().back().rfind("ERROR : journal \"" + path + "\" is being written by another program", 0), 0u)
+        << log.lines().back();
+    add_rows(&first_table, 2, 1);
+    EXPECT_EQ(dir.read("data/lumo2/journal/lumo2-20261208-101500.csv"), saved(first_table));
+}
+
+// A continued journal whose last row lacks only its line end gets it; a row
+// cut short is dropped, said so, and kept beside the journal.
+TEST_F(Measure_journal_test, ReopenSaysWhatItDropped)
+{
+    Tmeasure_table before;
+    add_rows(&before, 0, 2);
+    const std::string cut = "1796724920;08.12.2026 10:15:20;0;14";
+    std::filesystem::create_directories(folder);
+    dir.write("data/lumo2/journal/old.csv", saved(before) + cut);
+    Tmeasure_table table;
+    Tmeasure_journal journal(&table);
+    journal.start(folder);
+    ASSERT_TRUE(journal.reopen((folder + "/old.csv").c_str()));
+    EXPECT_EQ(dir.read("data/lumo2/journal/old.csv.dropped"), cut);
+    const std::string path = folder + "/old.csv";
+    EXPECT_EQ(log.lines(), (std::vector<std::string>{"Journal \"" + path + "\": " + std::to_string(cut.size()) +
+                                                         " bytes of a last line cut short dropped, kept in \"" + path +
+                                                         ".dropped\"",
+                                                     "Journal \"" + path + "\" continued, 2 complete rows"}));
+}
+
+// A journal that cannot be written is tried again with later rows, at most
+// once per interval; when it writes again, the rows it missed go first.
+TEST_F(Measure_journal_test, FailingJournalResumesWithTheRowsItMissed)
+{
+    dir.write("plain", "x");
+    const std::string blocked = dir.file("plain/journal");
+    Tmeasure_table table;
+    Tmeasure_journal journal(&table);
+    std::vector<std::string> told;
+    journal.set_failure_listener([&told](const std::string& reason) { told.push_back(reason); });
+    journal.start(blocked);
+    journal.set_retry_interval(std::chrono::hours(1));
+    add_rows(&table, 0, 3);
+    ASSERT_EQ(log.lines().size(), 1u);
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_FALSE(told[0].empty());
+    EXPECT_EQ(journal.rows_not_journalled(), 3u);
+
+    std::filesystem::remove(dir.file("plain"));
+    add_rows(&table, 3, 1);
+    EXPECT_EQ(journal.current_path(), "") << "tried again within the interval";
+    journal.set_retry_interval(std::chrono::milliseconds(0));
+    add_rows(&table, 4, 1);
+    EXPECT_EQ(dir.read("plain/journal/lumo2-20261208-101500.csv"), saved(table));
+    EXPECT_EQ(log.lines(), (std::vector<std::string>{log.lines()[0], "Journal \"" + journal_path(blocked) +
+                                                                         "\" resumed, 4 rows written late"}));
+    EXPECT_EQ(journal.rows_not_journalled(), 0u);
+    EXPECT_EQ(told.back(), "");
+}
+
 // Where journals cannot be written: reported once per table, and the table
 // goes on taking rows.
 class Journal_unwritable : public Measure_journal_test, public ::testing::WithParamInterface<const char*> {
@@ -183,7 +258,8 @@ TEST_P(Journal_unwritable, ReportedOnceAndTheTableGoesOn)
                               "\" cannot be written: ";
     EXPECT_EQ(log.lines()[0].rfind(start, 0), 0u) << log.lines()[0];
     EXPECT_GT(log.lines()[0].size(), start.size());
-    EXPECT_EQ(journal.current_path(), "");
+    // A journal that took rows stays open, to be tried again.
+    EXPECT_EQ(journal.current_path(), kind == "full" ? journal_path(unwritable) : "");
     // The next table tries again.
     table.table_clear();
     add_rows(&table, 0, 1);

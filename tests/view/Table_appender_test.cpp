@@ -70,13 +70,14 @@ TEST_F(Table_appender_test, FileHoldsWhatSaveWritesAfterEveryRow)
     EXPECT_EQ(appender.complete_rows(), 40u);
 }
 
-// What a file holds when it is opened again, what is left of it and what
-// the rows found are.
+// What a file holds when it is opened again, what is left of it, what
+// the rows found are and what was dropped (kept beside the file).
 struct Tcontinued_case {
     const char* name;
     std::string content;
     unsigned rows;
     std::string kept;
+    std::string dropped;
 };
 void PrintTo(const Tcontinued_case& c, std::ostream* out) { *out << c.name; }
 
@@ -88,18 +89,26 @@ const std::string ROW_2 = "1765000010;06.12.2025 05:46:50;0;1.000;-2.500;-;-;18.
 
 INSTANTIATE_TEST_SUITE_P(
     Contents, Table_appender_continues,
-    ::testing::Values(Tcontinued_case{"empty", "", 0, HEADER_LINE},
-                      Tcontinued_case{"header_cut_off", HEADER_LINE.substr(0, 20), 0, HEADER_LINE},
+    ::testing::Values(Tcontinued_case{"empty", "", 0, HEADER_LINE, ""},
+                      Tcontinued_case{"header_cut_off", HEADER_LINE.substr(0, 20), 0, HEADER_LINE, ""},
                       Tcontinued_case{"header_without_line_feed", HEADER_LINE.substr(0, HEADER_LINE.size() - 1), 0,
-                                      HEADER_LINE},
-                      Tcontinued_case{"header_alone", HEADER_LINE, 0, HEADER_LINE},
-                      Tcontinued_case{"two_rows", HEADER_LINE + ROW_1 + ROW_2, 2, HEADER_LINE + ROW_1 + ROW_2},
+                                      HEADER_LINE, ""},
+                      Tcontinued_case{"header_alone", HEADER_LINE, 0, HEADER_LINE, ""},
+                      Tcontinued_case{"two_rows", HEADER_LINE + ROW_1 + ROW_2, 2, HEADER_LINE + ROW_1 + ROW_2, ""},
                       Tcontinued_case{"row_cut_off", HEADER_LINE + ROW_1 + ROW_2.substr(0, 30), 1,
-                                      HEADER_LINE + ROW_1},
+                                      HEADER_LINE + ROW_1, ROW_2.substr(0, 30)},
+                      Tcontinued_case{"row_cut_off_in_its_last_cell",
+                                      HEADER_LINE + ROW_1 + ROW_2.substr(0, ROW_2.size() - 4), 1, HEADER_LINE + ROW_1,
+                                      ROW_2.substr(0, ROW_2.size() - 4)},
                       Tcontinued_case{"row_without_line_feed", HEADER_LINE + ROW_1 + ROW_2.substr(0, ROW_2.size() - 1),
-                                      1, HEADER_LINE + ROW_1},
+                                      2, HEADER_LINE + ROW_1 + ROW_2, ""},
+                      Tcontinued_case{"row_without_line_end", HEADER_LINE + ROW_1 + ROW_2.substr(0, ROW_2.size() - 2),
+                                      2, HEADER_LINE + ROW_1 + ROW_2, ""},
                       Tcontinued_case{"zeros_after_power_failure", HEADER_LINE + ROW_1 + std::string(4096, '\0'), 1,
-                                      HEADER_LINE + ROW_1}),
+                                      HEADER_LINE + ROW_1, std::string(4096, '\0')},
+                      Tcontinued_case{"zeros_after_a_row_without_line_end",
+                                      HEADER_LINE + ROW_1.substr(0, ROW_1.size() - 2) + std::string(100, '\0'), 1,
+                                      HEADER_LINE + ROW_1, std::string(100, '\0')}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_P(Table_appender_continues, KeepsTheCompleteRowsAndAppendsAfterThem)
@@ -111,6 +120,8 @@ TEST_P(Table_appender_continues, KeepsTheCompleteRowsAndAppendsAfterThem)
     EXPECT_EQ(appender.complete_rows(), GetParam().rows);
     EXPECT_EQ(Ttable_appender::complete_rows_in(GetParam().content), GetParam().rows);
     EXPECT_EQ(dir.read("journal.csv"), GetParam().kept);
+    EXPECT_EQ(appender.dropped_bytes(), GetParam().dropped.size());
+    EXPECT_EQ(dir.read("journal.csv.dropped"), GetParam().dropped);
 
     // The rows found and one more give what "save" writes for them.
     Tmeasure_table table;
@@ -131,10 +142,12 @@ TEST_P(Table_appender_continues, KeepsTheCompleteRowsAndAppendsAfterThem)
     EXPECT_EQ(appender.complete_rows(), GetParam().rows + 1);
 }
 
-// Files the appender must not add rows to; each is left as it was.
+// Files the appender must not add rows to; each is left as it was. The
+// reason, where given, is the end of the message.
 struct Trefused_case {
     const char* name;
     std::string content;
+    std::string reason;
 };
 void PrintTo(const Trefused_case& c, std::ostream* out) { *out << c.name; }
 
@@ -142,15 +155,30 @@ class Table_appender_refuses : public Table_appender_test, public ::testing::Wit
 
 INSTANTIATE_TEST_SUITE_P(
     Contents, Table_appender_refuses,
-    ::testing::Values(Trefused_case{"other_text", "the user's notes\r\n"},
-                      Trefused_case{"other_header", "Timestamp;Date;\r\n" + ROW_1},
-                      Trefused_case{"line_feeds_only", "Timestamp;Date;GMT;delta A;delta B;delta C;delta T;Temp;"
-                                                       "ppb A;ppb B;ppb C;NTU;\n"},
-                      Trefused_case{"eleven_cells", HEADER_LINE + "1765000000;06.12.2025 05:46:40;0;-;-;-;-;-;-;-;-;\r\n"},
-                      Trefused_case{"date_of_another_time", HEADER_LINE + "1765000000;07.12.2025 05:46:40;0;-;-;-;-;-;-;-;-;-;\r\n"},
-                      Trefused_case{"more_decimals", HEADER_LINE + "1765000000;06.12.2025 05:46:40;0;1.0000;-;-;-;-;-;-;-;-;\r\n"},
-                      Trefused_case{"word_in_a_cell", HEADER_LINE + ROW_1 + "1765000010;06.12.2025 05:46:50;0;x;-;-;-;-;-;-;-;-;\r\n"},
-                      Trefused_case{"empty_line", HEADER_LINE + "\r\n" + ROW_1}),
+    ::testing::Values(Trefused_case{"other_text", "the user's notes\r\n", ""},
+                      Trefused_case{"other_header", "Timestamp;Date;\r\n" + ROW_1, ""},
+                      Trefused_case{"line_feeds_only",
+                                    "Timestamp;Date;GMT;delta A;delta B;delta C;delta T;Temp;"
+                                    "ppb A;ppb B;ppb C;NTU;\n",
+                                    "line 1 ends in LF, not CR LF"},
+                      Trefused_case{"rows_added_with_echo",
+                                    HEADER_LINE + ROW_1 + ROW_2.substr(0, ROW_2.size() - 2) + "\n" + ROW_1,
+                                    "line 3 ends in LF, not CR LF"},
+                      Trefused_case{"last_line_of_cells_not_a_row", HEADER_LINE + ROW_1 + "a;b;c;d;e;f;g;h;i;j;k;l;",
+                                    "line 3: column \"Timestamp\": \"a\" is not a value of the table"},
+                      Trefused_case{"eleven_cells", HEADER_LINE + "1765000000;06.12.2025 05:46:40;0;-;-;-;-;-;-;-;-;\r\n",
+                                    ""},
+                      Trefused_case{"date_of_another_time",
+                                    HEADER_LINE + "1765000000;07.12.2025 05:46:40;0;-;-;-;-;-;-;-;-;-;\r\n",
+                                    "line 2, cell \"Date\" is \"07.12.2025 05:46:40\" where the table writes "
+                                    "\"06.12.2025 05:46:40\""},
+                      Trefused_case{"more_decimals",
+                                    HEADER_LINE + ROW_1 +
+                                        "1765000000;06.12.2025 05:46:40;0;1.0000;-;-;-;-;-;-;-;-;\r\n",
+                                    "line 3, cell \"delta A\" is \"1.0000\" where the table writes \"1.000\""},
+                      Trefused_case{"word_in_a_cell",
+                                    HEADER_LINE + ROW_1 + "1765000010;06.12.2025 05:46:50;0;x;-;-;-;-;-;-;-;-;\r\n", ""},
+                      Trefused_case{"empty_line", HEADER_LINE + "\r\n" + ROW_1, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_P(Table_appender_refuses, NamesTheReasonAndLeavesTheFile)
@@ -159,8 +187,43 @@ TEST_P(Table_appender_refuses, NamesTheReasonAndLeavesTheFile)
     Ttable_appender appender;
     EXPECT_FALSE(appender.open(path.c_str(), &error));
     EXPECT_FALSE(appender.is_open());
-    EXPECT_NE(error.find("not a measurement table"), std::string::npos) << error;
+    EXPECT_EQ(error.rfind("not a measurement table: ", 0), 0u) << error;
+    EXPECT_EQ(error.substr(error.size() - std::min(error.size(), GetParam().reason.size())), GetParam().reason);
     EXPECT_EQ(dir.read("journal.csv"), GetParam().content);
+    EXPECT_FALSE(std::filesystem::exists(path + ".dropped"));
+}
+
+// One writer at a time: a second is refused before it reads or cuts
+// anything, and may write once the first has closed.
+TEST_F(Table_appender_test, SecondWriterIsRefusedWhileTheFirstHoldsTheFile)
+{
+    dir.write("journal.csv", HEADER_LINE + ROW_1 + ROW_2.substr(0, 30));
+    Ttable_appender first;
+    ASSERT_TRUE(first.open(path.c_str(), &error)) << error;
+    Ttable_appender second;
+    EXPECT_FALSE(second.open(path.c_str(), &error));
+    EXPECT_TRUE(second.busy());
+    EXPECT_EQ(error.rfind("is being written by another program", 0), 0u) << error;
+    EXPECT_EQ(dir.read("journal.csv"), HEADER_LINE + ROW_1);
+    first.close();
+    ASSERT_TRUE(second.open(path.c_str(), &error)) << error;
+    EXPECT_FALSE(second.busy());
+    EXPECT_EQ(second.complete_rows(), 1u);
+}
+
+// Writing is refused for a file that grants it to nobody, as the saves
+// refuse it, also for a privileged user.
+TEST_F(Table_appender_test, ReadOnlyTableIsRefusedAndUnchanged)
+{
+    dir.write("journal.csv", HEADER_LINE + ROW_1);
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::group_read |
+                                           std::filesystem::perms::others_read);
+    Ttable_appender appender;
+    EXPECT_FALSE(appender.open(path.c_str(), &error));
+    EXPECT_EQ(error, write_refused_reason());
+    EXPECT_EQ(dir.read("journal.csv"), HEADER_LINE + ROW_1);
+    // Removable again where a read-only file cannot be deleted.
+    std::filesystem::permissions(path, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
 }
 
 TEST_F(Table_appender_test, RefusesWhatCannotBeAFile)

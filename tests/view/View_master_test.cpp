@@ -11,6 +11,7 @@
 #include "events/My_string.h"
 #include "support/Fake_ui.h"
 #include "support/Temp_dir.h"
+#include "support/Test_platform.h"
 #include "view/Legacy_calibration.h"
 
 namespace {
@@ -217,7 +218,7 @@ TEST_F(View_master, SavedTableReplacesTheFileOrKeepsIt)
 
     const std::string unwritable = dir.file("missing-folder/table.csv");
     EXPECT_FALSE(app.view_master.save_text(unwritable.c_str(), "x"));
-    EXPECT_EQ(log().back(), "ERROR : unable to write \"" + unwritable + "\"");
+    EXPECT_EQ(log().back(), "ERROR : unable to write \"" + unwritable + "\": " + missing_folder_reason());
     EXPECT_EQ(dir.read("table.csv"), saved);
 
     // The new text is complete but cannot take the place of what is there.

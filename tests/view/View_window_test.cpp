@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTableView>
 #include <QMouseEvent>
@@ -218,6 +219,37 @@ TEST_F(View_window, OpenedJournalFillsTheGridAndGoesOn)
     EXPECT_EQ(app.view_master.journal.current_path(), journal);
     std::ifstream in(journal, std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), text);
+}
+
+// The question asked before rows the journal missed are discarded, answered
+// from inside its modal loop.
+void answer_journal_question(QMessageBox::StandardButton answer)
+{
+    QTimer::singleShot(0, [answer] {
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(window); box && box->objectName() == "journal_question")
+                box->done(answer);
+    });
+}
+
+// A journal that cannot be written is shown beside the connection lamp,
+// the reason as its tip; clearing the rows it missed asks first.
+TEST_F(View_window, FailingJournalIsShownAndClearingItsRowsAsks)
+{
+    dir.write("plain", "x");
+    app.view_master.journal.start(dir.file("plain/journal"));
+    EXPECT_TRUE(view->lb_journal_failing->isHidden());
+    add_measurement(1.5f);
+    EXPECT_FALSE(view->lb_journal_failing->isHidden());
+    EXPECT_EQ(view->lb_journal_failing->toolTip().toStdString().rfind("The journal cannot be written: ", 0), 0u);
+
+    answer_journal_question(QMessageBox::No);
+    view->clear1->trigger();
+    EXPECT_EQ(app.view_master.table.data_rows(), 1u);
+    answer_journal_question(QMessageBox::Yes);
+    view->clear1->trigger();
+    EXPECT_EQ(app.view_master.table.data_rows(), 0u);
+    EXPECT_TRUE(view->lb_journal_failing->isHidden());
 }
 
 TEST_F(View_window, ConnectionLampStaysInTheTopRightCorner)
