@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package: scripts/package.sh [BUILD_DIR]   (default build-package)
 # A Release build of the programs alone, optimised and hardened by Debian's
-# flags, made
-# into BUILD_DIR/lumo2_<version>_amd64.deb by CPack (cmake/Install.cmake).
+# flags, made into BUILD_DIR/lumo2_<version>_amd64.deb by CPack
+# (cmake/Install.cmake).
 # Prints the package's path.
 set -euo pipefail
 cd "$(dirname "$0")/.."
