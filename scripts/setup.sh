@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing need.
+# Installs the Debian packages that building, running and testing need,
+# and those named as arguments (scripts/package.sh adds its tools so).
 # Fast when everything is already there; uses sudo when not root.
 set -euo pipefail
 
@@ -11,6 +12,7 @@ packages=(
   clang libclang-rt-14-dev llvm
   xvfb xauth x11-apps imagemagick
   locales ccache
+  "$@"
 )
 
 missing=()
