@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "events/Lib_time_os.h"
+
 namespace {
 
 constexpr double RAW_PER_MV = 67108864.0 / 10000.0;
@@ -23,7 +25,7 @@ void append_word(std::string& line, double mv) {
 
 void append_time(std::string& line, std::time_t utc, unsigned sequence) {
     std::tm t{};
-    gmtime_r(&utc, &t);
+    utc_fields(utc, &t);
     char text[48];
     std::snprintf(text, sizeof text, " %02d:%02d:%02d %02d/%02d/%02d %u", t.tm_hour, t.tm_min,
                   t.tm_sec, t.tm_mday, t.tm_mon + 1, t.tm_year % 100, sequence);
