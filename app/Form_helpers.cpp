@@ -1,6 +1,7 @@
 #include "app/Form_helpers.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QFrame>
@@ -102,4 +103,10 @@ QFileDialog* open_dialog(QWidget* parent, const char* name, const QStringList& f
 QFileDialog* save_dialog(QWidget* parent, const char* name, const QStringList& filters, const char* suffix)
 {
     return file_dialog(parent, name, QFileDialog::AcceptSave, filters, suffix);
+}
+
+QString chosen_path(const QFileDialog* dialog)
+{
+    const QStringList chosen = dialog->selectedFiles();
+    return chosen.isEmpty() ? QString() : QDir::toNativeSeparators(chosen.first());
 }

@@ -48,3 +48,6 @@ void set_up_text_grid(QTableView* grid, const char* name);
 // typed without one. The open dialog chooses an existing file.
 QFileDialog* open_dialog(QWidget* parent, const char* name, const QStringList& filters = {}, const char* suffix = "");
 QFileDialog* save_dialog(QWidget* parent, const char* name, const QStringList& filters, const char* suffix);
+// The file or folder chosen in a dialog as the system writes paths (Qt's
+// dialogs give forward slashes, also on Windows); empty when none was.
+QString chosen_path(const QFileDialog* dialog);

@@ -242,7 +242,7 @@ void TFlumo_cal::save(bool dat)
     file_name_of(part, sizeof part, proposed.c_str());
     SaveDialog1->selectFile(QString::fromUtf8(part));
     if (SaveDialog1->exec() != QDialog::Accepted || SaveDialog1->selectedFiles().isEmpty()) return;
-    const QByteArray path = QFile::encodeName(SaveDialog1->selectedFiles().first());
+    const QByteArray path = QFile::encodeName(chosen_path(SaveDialog1));
     if (dat) cal->save_dat(path.constData());
     else cal->save_xml(path.constData());
 }
@@ -251,7 +251,7 @@ void TFlumo_cal::load()
 {
     Tlumo2_cal_master* cal = master();
     if (!cal || OpenDialog1->exec() != QDialog::Accepted || OpenDialog1->selectedFiles().isEmpty()) return;
-    cal->load_xml(QFile::encodeName(OpenDialog1->selectedFiles().first()).constData());
+    cal->load_xml(QFile::encodeName(chosen_path(OpenDialog1)).constData());
 }
 
 // The pane's own menu with "copy to clipboard" below it.

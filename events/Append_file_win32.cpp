@@ -68,6 +68,11 @@ bool Tappend_file::open_existing(const char* path, std::string* error)
 {
     close();
     if (!path || !*path) return failed_with(ERROR_FILE_NOT_FOUND, error);
+    // Windows refuses to write a read-only file; asked first, it is refused
+    // to every user alike, as the saves refuse it.
+    const DWORD attributes = GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        return failed_with(ERROR_ACCESS_DENIED, error);
     const HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, SHARED_WITH_OTHERS, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return failed(error);

@@ -239,7 +239,7 @@ bool TChart_pane::save(const QString& path)
 void TChart_pane::choose_file()
 {
     if (SaveDialog2->exec() != QDialog::Accepted || SaveDialog2->selectedFiles().isEmpty()) return;
-    save(SaveDialog2->selectedFiles().first());
+    save(chosen_path(SaveDialog2));
 }
 
 void TChart_pane::add_marker(double time, const QString& label, const QColor& colour)

@@ -258,20 +258,20 @@ void TTracer_test_pane::mark_chart()
 void TTracer_test_pane::load_inputs()
 {
     if (!test || OpenDialog3->exec() != QDialog::Accepted || OpenDialog3->selectedFiles().isEmpty()) return;
-    const QByteArray path = QFile::encodeName(OpenDialog3->selectedFiles().first());
+    const QByteArray path = QFile::encodeName(chosen_path(OpenDialog3));
     std::string error;
     if (!test->load_inputs(path.constData(), &error)) {
         tell(text_of(error), true);
         return;
     }
     show_inputs();
-    tell("Loaded " + OpenDialog3->selectedFiles().first() + ".", false);
+    tell("Loaded " + chosen_path(OpenDialog3) + ".", false);
 }
 
 void TTracer_test_pane::save_inputs()
 {
     if (!test || SaveDialog3->exec() != QDialog::Accepted || SaveDialog3->selectedFiles().isEmpty()) return;
-    const QString chosen = SaveDialog3->selectedFiles().first();
+    const QString chosen = chosen_path(SaveDialog3);
     std::string reason;
     if (test->save_inputs(QFile::encodeName(chosen).constData(), &reason))
         tell("Saved " + chosen + ".", false);
@@ -282,14 +282,14 @@ void TTracer_test_pane::save_inputs()
 void TTracer_test_pane::choose_discharge_file()
 {
     if (OpenDialog4->exec() != QDialog::Accepted || OpenDialog4->selectedFiles().isEmpty()) return;
-    edits["discharge_file"]->setText(OpenDialog4->selectedFiles().first());
+    edits["discharge_file"]->setText(chosen_path(OpenDialog4));
 }
 
 // The inputs, the results and the chart as a PNG, into one folder.
 void TTracer_test_pane::save_report()
 {
     if (!test || OpenDialog5->exec() != QDialog::Accepted || OpenDialog5->selectedFiles().isEmpty()) return;
-    const QString folder = OpenDialog5->selectedFiles().first();
+    const QString folder = chosen_path(OpenDialog5);
     std::string error;
     if (!test->save_report(QFile::encodeName(folder).constData(), &error)) {
         tell(text_of(error), true);

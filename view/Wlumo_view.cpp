@@ -165,7 +165,7 @@ bool TFlumo_view::may_discard_unjournalled_rows()
 void TFlumo_view::load_calibration()
 {
     if (OpenDialog1->exec() != QDialog::Accepted || OpenDialog1->selectedFiles().isEmpty() || !the_app()) return;
-    load_calibration_file(QFile::encodeName(OpenDialog1->selectedFiles().first()).constData());
+    load_calibration_file(QFile::encodeName(chosen_path(OpenDialog1)).constData());
 }
 
 void TFlumo_view::load_calibration_file(const char* path)
@@ -178,7 +178,7 @@ void TFlumo_view::load_calibration_file(const char* path)
 void TFlumo_view::save_table()
 {
     if (SaveDialog1->exec() != QDialog::Accepted || SaveDialog1->selectedFiles().isEmpty() || !the_app()) return;
-    QByteArray path = QFile::encodeName(SaveDialog1->selectedFiles().first());
+    QByteArray path = QFile::encodeName(chosen_path(SaveDialog1));
     the_app()->view_master.table_save(path.constData());
 }
 
@@ -197,7 +197,7 @@ void TFlumo_view::open_journal()
     if (!the_app() || !may_discard_unjournalled_rows()) return;
     JournalDialog1->setDirectory(QFile::decodeName(the_app()->view_master.journal.folder().c_str()));
     if (JournalDialog1->exec() != QDialog::Accepted || JournalDialog1->selectedFiles().isEmpty()) return;
-    QByteArray path = QFile::encodeName(JournalDialog1->selectedFiles().first());
+    QByteArray path = QFile::encodeName(chosen_path(JournalDialog1));
     if (!the_app()->view_master.journal.reopen(path.constData())) return;
     the_app()->tracer_test.journal_changed();
     Tracer_test_pane1->show_inputs();

@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -136,8 +137,9 @@ TEST_F(Cal_window, SaveDatProposesTheDefaultNameAndDirectory)
     std::string directory, file, filter;
     const auto look_and_answer = [&](const QString& chosen) {
         QTimer::singleShot(0, [&, chosen] {
-            directory = cal.SaveDialog1->directory().absolutePath().toStdString();
-            file = cal.SaveDialog1->selectedFiles().value(0).toStdString();
+            // As the system writes paths, which is how the test's folders are named.
+            directory = QDir::toNativeSeparators(cal.SaveDialog1->directory().absolutePath()).toStdString();
+            file = QDir::toNativeSeparators(cal.SaveDialog1->selectedFiles().value(0)).toStdString();
             filter = cal.SaveDialog1->selectedNameFilter().toStdString();
             if (chosen.isEmpty()) {
                 cal.SaveDialog1->reject();
@@ -148,11 +150,11 @@ TEST_F(Cal_window, SaveDatProposesTheDefaultNameAndDirectory)
         });
     };
     // Nothing saved or loaded yet: the working directory.
-    const std::string here = QDir::currentPath().toStdString();
+    const std::string here = QDir::toNativeSeparators(QDir::currentPath()).toStdString();
     look_and_answer({});
     cal.bt_save_dat->click();
     EXPECT_EQ(directory, here);
-    EXPECT_EQ(file, here + "/calibration_7_20240305.dat");
+    EXPECT_EQ(file, (std::filesystem::path(here) / "calibration_7_20240305.dat").string());
     EXPECT_EQ(filter, "XML file (*.xml)");
     EXPECT_STREQ(app.cal_master.serial(), "7");
 
@@ -163,7 +165,7 @@ TEST_F(Cal_window, SaveDatProposesTheDefaultNameAndDirectory)
     look_and_answer({});
     cal.SaveasXML1->trigger();
     EXPECT_EQ(directory, folder.path);
-    EXPECT_EQ(file, folder.path + "/calibration_7_20240305.xml");
+    EXPECT_EQ(file, folder.file("calibration_7_20240305.xml"));
 }
 
 TEST_F(Cal_window, SaveAsXmlThenLoadXmlThroughTheDialogs)

@@ -18,6 +18,14 @@ std::string write_refused_reason();
 bool mount_small_disk(const std::string& folder, bool read_only);
 void unmount_small_disk(const std::string& folder);
 
+// Whether a test can ask the running program to end as the system does; the
+// reason where not.
+bool stop_request_possible(std::string* why_not);
+// Asks it (SIGTERM).
+void request_stop();
+// Whether the system's own handling of that request is in place again.
+bool stop_handling_is_default();
+
 // Runs body in a process of its own that ends without any destructor or
 // close; false where the system cannot copy the running process.
 bool run_in_dying_child(const std::function<void()>& body);

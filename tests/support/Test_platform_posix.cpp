@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 
@@ -34,4 +35,15 @@ bool run_in_dying_child(const std::function<void()>& body)
     int status = 0;
     waitpid(child, &status, 0);
     return true;
+}
+
+bool stop_request_possible(std::string*) { return true; }
+
+void request_stop() { raise(SIGTERM); }
+
+bool stop_handling_is_default()
+{
+    struct sigaction current = {};
+    sigaction(SIGTERM, nullptr, &current);
+    return current.sa_handler == SIG_DFL;
 }

@@ -16,3 +16,15 @@ bool mount_small_disk(const std::string&, bool) { return false; }
 void unmount_small_disk(const std::string&) {}
 
 bool run_in_dying_child(const std::function<void()>&) { return false; }
+
+// A console's Ctrl+C event goes to every program attached to that console,
+// the test runner's shell included.
+bool stop_request_possible(std::string* why_not)
+{
+    if (why_not) *why_not = "a Ctrl+C event would reach every program on the console";
+    return false;
+}
+
+void request_stop() {}
+
+bool stop_handling_is_default() { return true; }
