@@ -31,6 +31,30 @@ HDEVINFO present_ports() {
     return set == INVALID_HANDLE_VALUE ? nullptr : set;
 }
 
+// The registry's serial map, where every serial port driver enters its
+// ports, virtual ones too that are no device of the class "Ports".
+void mark_serial_map(unsigned char table[SERIAL_PORT_TABLE_SIZE]) {
+    HKEY map = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_QUERY_VALUE, &map) != ERROR_SUCCESS)
+        return;
+    for (DWORD index = 0;; ++index) {
+        char value_name[256];
+        DWORD name_size = sizeof value_name;
+        char port_name[PORT_NAME_SIZE + 1] = {};
+        DWORD size = PORT_NAME_SIZE;
+        DWORD type = 0;
+        const LONG read = RegEnumValueA(map, index, value_name, &name_size, nullptr, &type,
+                                        reinterpret_cast<BYTE*>(port_name), &size);
+        if (read == ERROR_NO_MORE_ITEMS)
+            break;
+        if (read != ERROR_SUCCESS || type != REG_SZ)
+            continue;
+        if (const int port = serial_port_of_name(port_name))
+            table[port] = 1;
+    }
+    RegCloseKey(map);
+}
+
 }  // namespace
 
 struct Tserial_enum::Tplatform {
@@ -62,6 +86,7 @@ Tserial_enum::~Tserial_enum() {
 // The first device whose key or "portname" cannot be read ends the scan.
 void Tserial_enum::scan(unsigned char table[SERIAL_PORT_TABLE_SIZE]) {
     memset(table, 0, SERIAL_PORT_TABLE_SIZE);
+    mark_serial_map(table);
     if (!platform || !platform->device_set || !platform->open_devnode_key)
         return;
     for (DWORD index = 0;; ++index) {

@@ -4,13 +4,6 @@
 
 #include "link/Serial_resource.h"
 
-namespace {
-
-// As the system's halves read: one byte at a time.
-constexpr std::size_t READ_SIZE = 1;
-
-}  // namespace
-
 Tserial_resource_inprocess::Tserial_resource_inprocess(Tserial_resource* serial_owner) : owner(serial_owner) {
     ev_connected.init("inprocess_CONNECTED", this);
     ev_disconnected.init("inprocess_DISCONNECTED", this);
@@ -101,7 +94,9 @@ void Tserial_resource_inprocess::hang_up() {
 
 void Tserial_resource_inprocess::fill_read() {
     if (!read_armed || inbound.empty()) return;
-    const std::size_t count = inbound.size() < READ_SIZE ? inbound.size() : READ_SIZE;
+    // All that is waiting at once: nothing is gained here by the system
+    // halves' byte at a time, and under a slow event loop much is lost.
+    const std::size_t count = inbound.size() < std::size_t(SERIAL_MAX_SIZE) ? inbound.size() : SERIAL_MAX_SIZE;
     std::memcpy(rx_buffer, inbound.data(), count);
     inbound.erase(0, count);
     read_armed = false;

@@ -9,8 +9,9 @@
 
 // The serial resource's half for a device played inside the program. It
 // behaves as the system's halves do towards the owner: "CONNECTED" on open,
-// the device's bytes one read at a time, "DATA_SENT" for every write and
-// one "DISCONNECTED" when the line ends, by close or by the device.
+// the device's bytes one read at a time (all that wait, up to the buffer's
+// size), "DATA_SENT" for every write and one "DISCONNECTED" when the line
+// ends, by close or by the device.
 class Tserial_resource_inprocess : public Tserial_platform, private Tinprocess_port {
 public:
     explicit Tserial_resource_inprocess(Tserial_resource* owner);

@@ -10,9 +10,14 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-300}
 dir=${LUMO2_FUZZ_DIR:-build-fuzz}
+launcher=()
+if command -v ccache >/dev/null; then
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=1
+fi
 if [ ! -f "$dir/build.ninja" ]; then
   CC=clang CXX=clang++ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DLUMO2_FUZZ=ON -DLUMO2_GUI=OFF -DLUMO2_BENCH=OFF >/dev/null
+    -DLUMO2_FUZZ=ON -DLUMO2_GUI=OFF -DLUMO2_BENCH=OFF "${launcher[@]}" >/dev/null
 fi
 cmake --build "$dir" --target fuzz_targets
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1

@@ -18,7 +18,9 @@ mkdir -p "$work/run" "$work/ports"
 work=$(realpath "$work")
 dos=$WINEPREFIX/dosdevices
 journals=$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/lumo2/journal
-com=45
+# The port the program lists under Wine: the one in the registry's serial
+# map of a new prefix (Wine's device-setup service lists no "Ports").
+com=1
 passed=0 failed=0
 pids=()
 
@@ -121,6 +123,8 @@ pkill -9 -f 'lumo2\.exe --simulate' || true
 # The view window's chart of a breakthrough compressed into a minute and a half.
 if [ -n "$shot" ]; then
   stop_all
+  # The Wine server keeps the COM port's old device while it lives.
+  wineserver -k 2>/dev/null || true
   start_display
   "$simulator" --write-constants "$work/run/constants.dat" >/dev/null
   start_simulator --cell turbidity=3 --scenario breakthrough:tracer=uranine,peak=40,transit=30,peclet=12

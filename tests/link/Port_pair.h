@@ -24,9 +24,12 @@ public:
     std::string read_bytes(size_t want, int timeout_ms = 2000) const;
     // The far end goes away, as an unplugged instrument: the near end hangs up.
     void close_far_end();
-    // Makes the near end a port that the connection master lists and opens
-    // as COM<n>, and returns n (0 when it cannot).
+    // Makes the near end a port that the connection master opens as COM<n>,
+    // and returns n (0 when it cannot).
     int offer_as_com_port();
+    // Whether the system's port list shows such an offered port; the reason
+    // where it does not.
+    static bool offered_port_listed(std::string* why_not);
 
 private:
     struct Tfar_end;

@@ -52,3 +52,5 @@ int Tport_pair::offer_as_com_port() {
     setenv("LUMO2_PORT_DIR", remote->links->path.c_str(), 1);
     return OFFERED_PORT;
 }
+
+bool Tport_pair::offered_port_listed(std::string*) { return true; }

@@ -134,3 +134,9 @@ void Tport_pair::close_far_end() {
 }
 
 int Tport_pair::offer_as_com_port() { return remote->near_port; }
+
+bool Tport_pair::offered_port_listed(std::string* why_not)
+{
+    *why_not = "the joined ports are Wine's device links, which neither the device-setup service nor the serial map lists";
+    return false;
+}

@@ -209,7 +209,7 @@ protected:
 
 }  // namespace
 
-// The same contract as a system port's: one byte per read until re-armed,
+// The same contract as a system port's: nothing more read until re-armed,
 // a write reported sent, and one "DISCONNECTED" whichever end goes first.
 TEST_F(Serial_resource_inprocess, BehavesAsASystemPort) {
     ASSERT_EQ(open_played(), 0u);
@@ -217,11 +217,12 @@ TEST_F(Serial_resource_inprocess, BehavesAsASystemPort) {
     ASSERT_NE(device->port, nullptr);
     device->port->deliver("ab");
     ASSERT_TRUE(wait_for("DATA_ARRIVAL"));
+    device->port->deliver("c");
     event_pump::for_ms(20);
-    EXPECT_EQ(recorder.received, "a");
+    EXPECT_EQ(recorder.received, "ab");
     serial.rearmRead();
     ASSERT_TRUE(wait_for("DATA_ARRIVAL", 2));
-    EXPECT_EQ(recorder.received, "ab");
+    EXPECT_EQ(recorder.received, "abc");
 
     const unsigned char ping = 'O';
     EXPECT_FALSE(serial.sendData(&ping, 1));

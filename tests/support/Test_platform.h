@@ -18,6 +18,10 @@ std::string write_refused_reason();
 bool mount_small_disk(const std::string& folder, bool read_only);
 void unmount_small_disk(const std::string& folder);
 
+// Whether text measured in a test is as wide as on the user's screen; the
+// reason where not.
+bool text_widths_known(std::string* why_not);
+
 // Whether a test can ask the running program to end as the system does; the
 // reason where not.
 bool stop_request_possible(std::string* why_not);

@@ -47,3 +47,5 @@ bool stop_handling_is_default()
     sigaction(SIGTERM, nullptr, &current);
     return current.sa_handler == SIG_DFL;
 }
+
+bool text_widths_known(std::string*) { return true; }
