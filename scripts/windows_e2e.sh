@@ -18,9 +18,7 @@ mkdir -p "$work/run" "$work/ports"
 work=$(realpath "$work")
 dos=$WINEPREFIX/dosdevices
 journals=$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/lumo2/journal
-# The port the program lists under Wine: the one in the registry's serial
-# map of a new prefix (Wine's device-setup service lists no "Ports").
-com=1
+com=45
 passed=0 failed=0
 pids=()
 
@@ -45,7 +43,14 @@ stop_all() {
   pids=()
   rm -f "$dos/com$com"
 }
-trap stop_all EXIT
+trap 'stop_all; wineserver -k 2>/dev/null || true' EXIT
+
+# One Wine server for the whole run: Wine's mount manager, at each start of
+# a server, relinks the serial ports it finds itself and rewrites the
+# registry's serial map, where the program looks for ports (Wine's
+# device-setup service lists no "Ports" devices).
+wineserver -p
+wine reg add 'HKLM\HARDWARE\DEVICEMAP\SERIALCOMM' /v Lumo2Test /t REG_SZ /d "COM$com" /f >/dev/null 2>&1
 
 # wait_for SECONDS COMMAND...: true once the command is.
 wait_for() {
@@ -113,9 +118,10 @@ check "no row written before the kill is lost ($rows seen, ${reported_rows:-none
   test "${reported_rows:-0}" -ge "$rows"
 pkill -9 -f 'lumo2\.exe --show=main' || true
 
-# Without an instrument: the simulated one inside the program.
+# Without an instrument: the simulated one inside the program, which
+# answers after two seconds, as the instrument does.
 rm -rf "$journals"
-(cd "$work/run" && exec wine "$app/lumo2.exe" --simulate --show=view --request-every=1000 >simulate.out 2>simulate.err) &
+(cd "$work/run" && exec wine "$app/lumo2.exe" --simulate --show=view --request-every=5000 >simulate.out 2>simulate.err) &
 pids+=($!)
 check "--simulate measures on the instrument inside the program" wait_for 120 has_rows 2
 pkill -9 -f 'lumo2\.exe --simulate' || true
@@ -123,8 +129,6 @@ pkill -9 -f 'lumo2\.exe --simulate' || true
 # The view window's chart of a breakthrough compressed into a minute and a half.
 if [ -n "$shot" ]; then
   stop_all
-  # The Wine server keeps the COM port's old device while it lives.
-  wineserver -k 2>/dev/null || true
   start_display
   "$simulator" --write-constants "$work/run/constants.dat" >/dev/null
   start_simulator --cell turbidity=3 --scenario breakthrough:tracer=uranine,peak=40,transit=30,peclet=12
