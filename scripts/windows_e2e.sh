@@ -49,6 +49,7 @@ trap 'stop_all; wineserver -k 2>/dev/null || true' EXIT
 # a server, relinks the serial ports it finds itself and rewrites the
 # registry's serial map, where the program looks for ports (Wine's
 # device-setup service lists no "Ports" devices).
+wineserver -k 2>/dev/null || true
 wineserver -p
 wine reg add 'HKLM\HARDWARE\DEVICEMAP\SERIALCOMM' /v Lumo2Test /t REG_SZ /d "COM$com" /f >/dev/null 2>&1
 
