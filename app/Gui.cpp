@@ -126,6 +126,9 @@ void display_set_calibration(Tui_port* ui, int id, const char* text)
     case DSP_PANEL:
         if (same_text(text, "PANEL_STORED_VALUES")) ui->show_page(WIN_CAL, "TabSheet2");
         break;
+    case DSP_READING_AGE:
+        ui->set_text(WIN_CAL, "lb_reading_age", text);
+        break;
     case DSP_NEW_DATA: {
         const int seconds = number_of(text);
         if (seconds > 0) {

@@ -30,6 +30,7 @@ enum Tdisplay_id {
     DSP_STORE_BUTTON = 151,
     DSP_CONFIGURATION = 152,
     DSP_MODEL = 153,
+    DSP_READING_AGE = 154,  // the calibration window's age of the latest reading
     DSP_LAMP_A_OFF = 307,
     DSP_LAMP_A_ON = 308,
     DSP_LAMP_A_DELTA = 309,

@@ -2,6 +2,8 @@
 
 #include <tinyxml.h>
 
+#include <cstring>
+
 #include "app/Gui.h"
 #include "calibration/Calibration_calc.h"
 #include "calibration/Stored_values.h"
@@ -56,6 +58,7 @@ void Tlumo2_cal_master::request_measurement()
 
 void Tlumo2_cal_master::tick()
 {
+    show_reading_age();
     if (!acquiring)
         return;
     if (countdown_ms > 0)
@@ -102,6 +105,9 @@ void Tlumo2_cal_master::take_reading(int kind, const unsigned char* bytes, unsig
 {
     display_set(DSP_NEW_DATA, "2");
     display_set(DSP_STORE_BUTTON, "enabled");
+    has_reading = true;
+    reading_time = clock();
+    show_reading_age();
     current_reading.reset();
     if (kind == DATA_FRAME_PAYLOAD) {
         parse_frame_payload(&current_reading, bytes, length);
@@ -114,8 +120,67 @@ void Tlumo2_cal_master::take_reading(int kind, const unsigned char* bytes, unsig
     current_reading.show(SHOW_LOG_AND_DISPLAY);
 }
 
-void Tlumo2_cal_master::store_sample(uint8_t tracer, uint8_t concentration)
+int Tlumo2_cal_master::reading_age_ms() const
 {
+    return int(std::chrono::duration_cast<std::chrono::milliseconds>(clock() - reading_time).count());
+}
+
+std::string Tlumo2_cal_master::reading_age_text() const
+{
+    if (!has_reading)
+        return "no reading";
+    const int seconds = reading_age_ms() / 1000;
+    if (seconds < 2 * 60)
+        return "reading " + std::to_string(seconds) + " s old";
+    if (seconds < 2 * 3600)
+        return "reading " + std::to_string(seconds / 60) + " min old";
+    return "reading " + std::to_string(seconds / 3600) + " h old";
+}
+
+// Only when the text changes: the tick comes every 100 ms.
+void Tlumo2_cal_master::show_reading_age()
+{
+    std::string text = reading_age_text();
+    if (text == age_shown)
+        return;
+    age_shown = std::move(text);
+    display_set(DSP_READING_AGE, age_shown.c_str());
+}
+
+std::string Tlumo2_cal_master::store_refusal() const
+{
+    if (!has_reading)
+        return "There is no reading to store yet: start the measurements and store the next reading.";
+    if (reading_age_ms() <= STALE_AFTER_MS)
+        return {};
+    return "The latest reading is " + reading_age_text().substr(std::strlen("reading ")) +
+           ": a reading older than " + std::to_string(STALE_AFTER_MS / 1000) +
+           " s is not stored, as the cell may hold another liquid by now. Store the next reading "
+           "(Measures, Start).";
+}
+
+int Tlumo2_cal_master::stored_count(uint8_t tracer, uint8_t concentration) const
+{
+    return sample_table_count_standard(&sample_table, tracer, concentration);
+}
+
+bool Tlumo2_cal_master::remove_sample(int index)
+{
+    if (!sample_table_remove(&sample_table, index))
+        return false;
+    refresh_stored_values();
+    return true;
+}
+
+bool Tlumo2_cal_master::store_sample(uint8_t tracer, uint8_t concentration, Tstore how)
+{
+    const std::string refusal = store_refusal();
+    if (!refusal.empty()) {
+        log_printf("ERROR : %s", refusal.c_str());
+        return false;
+    }
+    if (how == Tstore::replace)
+        sample_table_remove_standard(&sample_table, tracer, concentration);
     Tlumo_sample* sample = new Tlumo_sample;
     sample->copy_values_from(&current_reading);
     sample->tracer = tracer;
@@ -126,6 +191,7 @@ void Tlumo2_cal_master::store_sample(uint8_t tracer, uint8_t concentration)
         delete sample;
     refresh_stored_values();
     display_set(DSP_STORE_BUTTON, "disabled");
+    return true;
 }
 
 void Tlumo2_cal_master::note_lamp_tracer(const Tlumo_sample* sample)

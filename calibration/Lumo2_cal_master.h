@@ -1,5 +1,8 @@
 #pragma once
+#include <chrono>
 #include <cstdint>
+#include <functional>
+#include <string>
 
 #include "calibration/Lumo_sample.h"
 #include "calibration/Sample_table.h"
@@ -13,6 +16,11 @@ class Tlumo2_cal_master : public Tsequence {
 public:
     static constexpr int REQUEST_PERIOD_MS = 10000;
     static constexpr int TICK_MS = 100;
+    // A reading older than two request periods is not stored: the cell may
+    // hold another liquid by now.
+    static constexpr int STALE_AFTER_MS = 2 * REQUEST_PERIOD_MS;
+    using Tclock = std::function<std::chrono::steady_clock::time_point()>;
+    enum class Tstore { add, replace };
 
     Tlumo2_cal_master();
 
@@ -30,8 +38,22 @@ public:
     void on_instrument_data(int kind, const unsigned char* bytes, unsigned length);
     void OnEvent(Tmy_event*) override {}
 
-    // Files a copy of the latest reading under the liquid's codes.
-    void store_sample(uint8_t tracer, uint8_t concentration);
+    // Why the latest reading cannot be stored now (none yet, or stale);
+    // empty when it can.
+    std::string store_refusal() const;
+    // Files a copy of the latest reading under the liquid's codes; with
+    // replace, the samples of the same standard are removed first. False,
+    // logged, when the reading is refused.
+    bool store_sample(uint8_t tracer, uint8_t concentration, Tstore how = Tstore::add);
+    // How many samples of this tracer and concentration are stored.
+    int stored_count(uint8_t tracer, uint8_t concentration) const;
+    // Removes the sample at index in table order (the stored-values grid's
+    // row less its header); false when there is none.
+    bool remove_sample(int index);
+    // "reading 12 s old", or "no reading".
+    std::string reading_age_text() const;
+    // Where the reading's age is measured from; tests replace it.
+    void set_clock(Tclock now) { clock = std::move(now); }
     // Remembers which tracer a sample shows on lamps A, B and C.
     void note_lamp_tracer(const Tlumo_sample* sample);
     void refresh_stored_values();
@@ -70,6 +92,8 @@ public:
 
 private:
     void request_measurement();
+    int reading_age_ms() const;
+    void show_reading_age();
     void take_reading(int kind, const unsigned char* bytes, unsigned length);
     void remember_directory(const char* path);
     bool write_file(const char* path, const Tmy_string* text);
@@ -87,4 +111,8 @@ private:
     uint8_t lamp_tracer[3] = {0, 0, 0};
     int32_t countdown_ms = 0;
     bool acquiring = false;
+    bool has_reading = false;
+    std::chrono::steady_clock::time_point reading_time;
+    Tclock clock = [] { return std::chrono::steady_clock::now(); };
+    std::string age_shown;
 };

@@ -17,6 +17,24 @@ void for_each_sample(const sample_table* table, Visit visit) {
         }
 }
 
+// Deletes every sample for which remove(sample) holds; returns how many.
+template <typename Remove>
+int remove_samples(sample_table* table, Remove remove) {
+    int removed = 0;
+    for (auto& row : table->cell)
+        for (auto& list : row)
+            for (int i = list.count() - 1; i >= 0; --i)
+                if (remove(list.at(i))) {
+                    delete static_cast<Tlumo_sample*>(list.take_at(i));
+                    ++removed;
+                }
+    return removed;
+}
+
+bool same_standard(const Tlumo_sample* sample, int tracer, int concentration) {
+    return sample->tracer == tracer && sample->concentration == concentration;
+}
+
 }  // namespace
 
 sample_table::~sample_table() { sample_table_clear(this); }
@@ -73,6 +91,31 @@ bool sample_table_add(sample_table* table, Tlumo_sample* sample, int configurati
         return false;
     table->cell[row][column].append(sample);
     return true;
+}
+
+bool sample_table_remove(sample_table* table, int index) {
+    if (!table || index < 0)
+        return false;
+    Tlist samples;
+    if (index >= sample_table_collect(table, &samples))
+        return false;
+    const void* doomed = samples.item_at(index);
+    return remove_samples(table, [doomed](const Tlumo_sample* sample) { return sample == doomed; }) == 1;
+}
+
+int sample_table_count_standard(const sample_table* table, int tracer, int concentration) {
+    int count = 0;
+    if (table)
+        for_each_sample(table, [&](int, int, const Tlumo_sample* sample) {
+            count += same_standard(sample, tracer, concentration) ? 1 : 0;
+        });
+    return count;
+}
+
+int sample_table_remove_standard(sample_table* table, int tracer, int concentration) {
+    if (!table)
+        return 0;
+    return remove_samples(table, [&](const Tlumo_sample* sample) { return same_standard(sample, tracer, concentration); });
 }
 
 int sample_table_collect(const sample_table* table, Tlist* out) {

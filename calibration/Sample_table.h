@@ -26,6 +26,12 @@ void sample_table_clear(sample_table* table);
 // 2 "I,II,V"). Returns true when stored: the table then owns the sample;
 // otherwise the caller still does.
 bool sample_table_add(sample_table* table, Tlumo_sample* sample, int configuration);
+// Deletes the sample at index in table order; false when there is none.
+bool sample_table_remove(sample_table* table, int index);
+// The samples of one standard: the same tracer and concentration codes.
+int sample_table_count_standard(const sample_table* table, int tracer, int concentration);
+// Deletes them; returns how many there were.
+int sample_table_remove_standard(sample_table* table, int tracer, int concentration);
 // Empties *out without deleting its items, then appends every sample in
 // table order (rows, then columns, then insertion), without ownership.
 int sample_table_collect(const sample_table* table, Tlist* out);

@@ -12,7 +12,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QKeyEvent>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSplitter>
@@ -21,11 +23,15 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <functional>
+
 #include "app/Form_helpers.h"
 #include "app/Gui.h"
 #include "app/Lamp_panel.h"
 #include "app/Latest_group.h"
 #include "app/Lumo2_app.h"
+#include "calibration/Sample_table.h"
 #include "calibration/Stored_values.h"
 #include "events/Lib_cpp.h"
 #include "view/Codes.h"
@@ -101,6 +107,8 @@ TFlumo_cal::TFlumo_cal(QWidget* parent) : QMainWindow(parent)
     pl_new_data = new_lamp_panel(Panel1, "pl_new_data", 8, 166, 33);
     bt_store = placed(new QPushButton("Store value", Panel1), "bt_store", {140, 166, 214, 33});
     bt_store->setEnabled(false);
+    lb_reading_age = placed(new QLabel("no reading", Panel1), "lb_reading_age", {44, 166, 94, 33});
+    lb_reading_age->setWordWrap(true);
 
     PageControl1 = new QTabWidget(column->parentWidget());
     PageControl1->setObjectName("PageControl1");
@@ -114,6 +122,7 @@ TFlumo_cal::TFlumo_cal(QWidget* parent) : QMainWindow(parent)
     StringGrid1 = new QTableWidget(2, GRID_COLUMNS, TabSheet2);
     set_up_text_grid(StringGrid1, "StringGrid1");
     StringGrid1->horizontalHeader()->setDefaultSectionSize(110);
+    StringGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     (new QVBoxLayout(TabSheet2))->addWidget(StringGrid1);
 
     TabSheet3 = page(PageControl1, "TabSheet3", "Calibration values");
@@ -157,9 +166,16 @@ TFlumo_cal::TFlumo_cal(QWidget* parent) : QMainWindow(parent)
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName("PopupMenu1");
     copytoclipboard1 = add_item(PopupMenu1, "copytoclipboard1", "copy to clipboard");
+    removesample1 = new QAction("Remove sample", this);
+    removesample1->setObjectName("removesample1");
+    // Shown in the menu; the grid itself handles the key.
+    removesample1->setShortcut(QKeySequence::Delete);
+    removesample1->setShortcutContext(Qt::WidgetShortcut);
+    removesample1->setShortcutVisibleInContextMenu(true);
 
     OpenDialog1 = open_dialog(this, "OpenDialog1", {"XML file (*.xml)", "All files (*.*)"}, "xml");
-    SaveDialog1 = save_dialog(this, "SaveDialog1", {"XML file (*.xml)", "DAT file (*.dat)", "All files (*.*)"}, "xml");
+    SaveDialog1 = save_dialog(this, "SaveDialog1", {"XML file (*.xml)", "All files (*.*)"}, "xml");
+    SaveDialog2 = save_dialog(this, "SaveDialog2", {"DAT file (*.dat)", "All files (*.*)"}, "dat");
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
@@ -169,7 +185,7 @@ TFlumo_cal::TFlumo_cal(QWidget* parent) : QMainWindow(parent)
 
     connect(Start1, &QAction::triggered, [] { dispatch_command(CMD_START); });
     connect(Stop1, &QAction::triggered, [] { dispatch_command(CMD_STOP); });
-    connect(Clear1, &QAction::triggered, [] { dispatch_command(CMD_CLEAR); });
+    connect(Clear1, &QAction::triggered, this, &TFlumo_cal::clear);
     connect(Editsettings1, &QAction::triggered, [] { dispatch_command(CMD_EDIT_SETTINGS); });
     connect(Connect1, &QAction::triggered, [] { dispatch_command(CMD_CONNECT); });
     connect(bt_calc, &QPushButton::clicked, [] { dispatch_command(CMD_CALC_CALIBRATION); });
@@ -210,6 +226,10 @@ void TFlumo_cal::wire_actions()
             [this] { QApplication::clipboard()->setText(Memo1->toPlainText()); });
     Memo1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(Memo1, &QWidget::customContextMenuRequested, this, &TFlumo_cal::show_log_menu);
+    connect(removesample1, &QAction::triggered, this, &TFlumo_cal::remove_selected_samples);
+    StringGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(StringGrid1, &QWidget::customContextMenuRequested, this, &TFlumo_cal::show_grid_menu);
+    StringGrid1->installEventFilter(this);
 }
 
 void TFlumo_cal::store()
@@ -221,7 +241,90 @@ void TFlumo_cal::store()
     cal->read_serial_from_display();
     cal->read_model_from_display();
     cal->read_configuration_from_display();
-    cal->store_sample(tracer, concentration);
+    const std::string refusal = cal->store_refusal();
+    if (!refusal.empty()) {
+        QMessageBox refused(QMessageBox::Warning, windowTitle(), QString::fromUtf8(refusal.c_str()), QMessageBox::Ok,
+                            this);
+        refused.setObjectName("store_refused");
+        refused.exec();
+        return;
+    }
+    bool replace = false;
+    if (!may_store_again(tracer, concentration, &replace)) return;
+    cal->store_sample(tracer, concentration, replace ? Tlumo2_cal_master::Tstore::replace
+                                                     : Tlumo2_cal_master::Tstore::add);
+}
+
+// A standard stored before: the user says whether this reading replaces
+// it or joins it (the calculation averages a standard's samples).
+bool TFlumo_cal::may_store_again(uint8_t tracer, uint8_t concentration, bool* replace)
+{
+    const int stored = master()->stored_count(tracer, concentration);
+    if (stored == 0) return true;
+    QMessageBox question(QMessageBox::Question, windowTitle(),
+                         QString("%1 at %2 is stored already (%3). Replace it with this reading, or add this "
+                                 "reading beside it? The calculation averages the samples of a standard.")
+                             .arg(tracer_name(tracer), concentration_name(concentration),
+                                  stored == 1 ? QString("1 sample") : QString("%1 samples").arg(stored)),
+                         QMessageBox::Cancel, this);
+    question.setObjectName("standard_question");
+    QPushButton* replace_button = question.addButton("Replace", QMessageBox::DestructiveRole);
+    replace_button->setObjectName("bt_replace");
+    QPushButton* add_button = question.addButton("Add", QMessageBox::AcceptRole);
+    add_button->setObjectName("bt_add");
+    question.setDefaultButton(QMessageBox::Cancel);
+    question.exec();
+    *replace = question.clickedButton() == replace_button;
+    return *replace || question.clickedButton() == add_button;
+}
+
+// Stored samples are lost to a clear unless saved: the user confirms.
+void TFlumo_cal::clear()
+{
+    Tlumo2_cal_master* cal = master();
+    Tlist samples;
+    const int stored = cal ? sample_table_collect(cal->samples(), &samples) : 0;
+    if (stored > 0) {
+        QMessageBox question(QMessageBox::Question, windowTitle(),
+                             QString("Clear the %1 stored samples? Those not saved as XML are lost.").arg(stored),
+                             QMessageBox::Yes | QMessageBox::No, this);
+        question.setObjectName("clear_question");
+        question.setDefaultButton(QMessageBox::No);
+        if (question.exec() != QMessageBox::Yes) return;
+    }
+    dispatch_command(CMD_CLEAR);
+}
+
+// The grid's first row is its header; the samples follow in table order.
+void TFlumo_cal::remove_selected_samples()
+{
+    Tlumo2_cal_master* cal = master();
+    if (!cal) return;
+    QList<int> rows;
+    for (const QModelIndex& index : StringGrid1->selectionModel()->selectedRows())
+        if (index.row() > 0) rows << index.row();
+    std::sort(rows.begin(), rows.end(), std::greater<int>());
+    for (int row : rows) cal->remove_sample(row - 1);
+}
+
+void TFlumo_cal::show_grid_menu(const QPoint& position)
+{
+    const int row = StringGrid1->rowAt(position.y());
+    if (row < 1 || !StringGrid1->item(row, 0)) return;
+    if (!StringGrid1->selectionModel()->isRowSelected(row, QModelIndex())) StringGrid1->selectRow(row);
+    QMenu menu(this);
+    menu.addAction(removesample1);
+    menu.exec(StringGrid1->viewport()->mapToGlobal(position));
+}
+
+bool TFlumo_cal::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == StringGrid1 && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Delete)) {
+        remove_selected_samples();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TFlumo_cal::save(bool dat)
@@ -233,16 +336,17 @@ void TFlumo_cal::save(bool dat)
     cal->read_configuration_from_display();
     Tmy_string proposed;
     cal->default_file_name(&proposed, dat);
+    QFileDialog* dialog = dat ? SaveDialog2 : SaveDialog1;
     // The filter first: choosing it afterwards would rewrite the name's suffix.
-    SaveDialog1->selectNameFilter(SaveDialog1->nameFilters().first());
+    dialog->selectNameFilter(dialog->nameFilters().first());
     Tmy_string folder;
     cal->proposed_folder(&folder);
-    SaveDialog1->setDirectory(QString::fromUtf8(folder.c_str()));
+    dialog->setDirectory(QString::fromUtf8(folder.c_str()));
     char part[256];
     file_name_of(part, sizeof part, proposed.c_str());
-    SaveDialog1->selectFile(QString::fromUtf8(part));
-    if (SaveDialog1->exec() != QDialog::Accepted || SaveDialog1->selectedFiles().isEmpty()) return;
-    const QByteArray path = QFile::encodeName(chosen_path(SaveDialog1));
+    dialog->selectFile(QString::fromUtf8(part));
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return;
+    const QByteArray path = QFile::encodeName(chosen_path(dialog));
     if (dat) cal->save_dat(path.constData());
     else cal->save_xml(path.constData());
 }

@@ -1,10 +1,13 @@
 #pragma once
 #include <QMainWindow>
 
+#include <cstdint>
+
 class QAction;
 class QComboBox;
 class QFileDialog;
 class QFrame;
+class QLabel;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
@@ -34,6 +37,7 @@ public:
     TLatest_group* GroupBox1;
     QFrame* pl_new_data;
     QPushButton* bt_store;
+    QLabel* lb_reading_age;  // how old the reading "Store value" would take is
 
     QTabWidget* PageControl1;
     QWidget* TabSheet1;  // "Log low level"
@@ -56,20 +60,27 @@ public:
     QAction* Clear1;
     QMenu* PopupMenu1;
     QAction* copytoclipboard1;
+    QAction* removesample1;  // the stored-values grid's menu; also the Delete key
 
     QFileDialog* OpenDialog1;
-    QFileDialog* SaveDialog1;
+    QFileDialog* SaveDialog1;  // calibration XML
+    QFileDialog* SaveDialog2;  // calibration text (.dat)
     QTimer* Timer1;
 
     static constexpr int GRID_COLUMNS = 6;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void fill_choices();
     void wire_actions();
     void store();
+    bool may_store_again(uint8_t tracer, uint8_t concentration, bool* replace);
+    void clear();
+    void remove_selected_samples();
+    void show_grid_menu(const QPoint& position);
     void save(bool dat);
     void load();
     void show_log_menu(const QPoint& position);

@@ -53,6 +53,19 @@ void* Tlist::item_at(int index) const
     return node ? node->item : nullptr;
 }
 
+void* Tlist::take_at(int index)
+{
+    Tnode** link = &head;
+    for (int i = 0; i < index && *link; i++) link = &(*link)->next;
+    if (index < 0 || !*link) return nullptr;
+    Tnode* node = *link;
+    *link = node->next;
+    void* item = node->item;
+    delete node;
+    modified = true;
+    return item;
+}
+
 int Tlist::count() const
 {
     int n = 0;

@@ -21,6 +21,9 @@ public:
     void* next(bool* end);
     void* item_at(int index) const;
     int count() const;
+    // Unlinks the item at index and returns it, now the caller's; null
+    // when there is none.
+    void* take_at(int index);
 
 protected:
     // Destroys one item. An untyped list cannot know how, so it leaves the

@@ -6,13 +6,18 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
 
+#include <chrono>
 #include <cstring>
+#include <functional>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -21,6 +26,7 @@
 #include "app/Gui.h"
 #include "app/Lumo2_app.h"
 #include "app/Qt_ui_port.h"
+#include "calibration/Sample_table.h"
 #include "calibration/Wlumo_cal.h"
 #include "support/Temp_dir.h"
 
@@ -35,6 +41,7 @@ protected:
         set_ui_port(port.get());
         set_log_sink(log_append);
         bridge_state().current_mode = MODE_CALIBRATION;
+        app.cal_master.set_clock([this] { return now; });
     }
     ~Cal_window() override
     {
@@ -56,6 +63,23 @@ protected:
         app.cal_master.on_instrument_data(1, payload.data(), static_cast<unsigned>(payload.size()));
     }
     static void choose(QComboBox* combo, const char* text) { combo->setCurrentIndex(combo->findText(text)); }
+    // Waits, as acquisition does, then lets the tick show the reading's age.
+    void wait_ms(int ms)
+    {
+        now += std::chrono::milliseconds(ms);
+        app.cal_master.tick();
+    }
+    void store_as(const char* tracer, const char* concentration)
+    {
+        choose(cal.cb_tracer, tracer);
+        choose(cal.cb_concentration, concentration);
+        cal.bt_store->click();
+    }
+    int stored() const
+    {
+        Tlist samples;
+        return sample_table_collect(app.cal_master.samples(), &samples);
+    }
     QString cell(int row, int column) const
     {
         const QTableWidgetItem* item = cal.StringGrid1->item(row, column);
@@ -65,7 +89,23 @@ protected:
     Tlumo2_app app;
     TFlumo_cal cal;
     std::unique_ptr<Tqt_ui_port> port;
+    std::chrono::steady_clock::time_point now;
 };
+
+// Answers the window's next message box of that name from inside its modal
+// loop; the box is handed to `answer`, which closes it.
+void answer_box(const char* name, std::function<void(QMessageBox*)> answer)
+{
+    QTimer::singleShot(0, [name, answer] {
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(window); box && box->objectName() == name) answer(box);
+    });
+}
+
+void answer_box(const char* name, QMessageBox::StandardButton button)
+{
+    answer_box(name, [button](QMessageBox* box) { box->button(button)->click(); });
+}
 
 QStringList texts_of(const QComboBox* combo)
 {
@@ -110,6 +150,7 @@ TEST_F(Cal_window, StoreAddsARowAndClearKeepsOnlyTheValidityMessages)
         EXPECT_EQ(cell(1, column), row[column]);
 
     cal.bt_calc->click();
+    answer_box("clear_question", QMessageBox::Yes);
     cal.Clear1->trigger();
     EXPECT_EQ(cal.StringGrid1->rowCount(), 1);
     EXPECT_EQ(cell(0, 0), "Traceur");
@@ -135,18 +176,20 @@ TEST_F(Cal_window, SaveDatProposesTheDefaultNameAndDirectory)
     cal.ed_SNR->setText("7");
     app.cal_master.set_date(2024, 3, 5);
     std::string directory, file, filter;
+    const char* dialog_name = "SaveDialog2";
     const auto look_and_answer = [&](const QString& chosen) {
         QTimer::singleShot(0, [&, chosen] {
             // As the system writes paths, which is how the test's folders are named.
-            directory = QDir::toNativeSeparators(cal.SaveDialog1->directory().absolutePath()).toStdString();
-            file = QDir::toNativeSeparators(cal.SaveDialog1->selectedFiles().value(0)).toStdString();
-            filter = cal.SaveDialog1->selectedNameFilter().toStdString();
+            QFileDialog* dialog = cal.findChild<QFileDialog*>(dialog_name);
+            directory = QDir::toNativeSeparators(dialog->directory().absolutePath()).toStdString();
+            file = QDir::toNativeSeparators(dialog->selectedFiles().value(0)).toStdString();
+            filter = dialog->nameFilters().join(";;").toStdString();
             if (chosen.isEmpty()) {
-                cal.SaveDialog1->reject();
+                dialog->reject();
                 return;
             }
-            cal.SaveDialog1->selectFile(chosen);
-            static_cast<QDialog*>(cal.SaveDialog1)->accept();
+            dialog->selectFile(chosen);
+            static_cast<QDialog*>(dialog)->accept();
         });
     };
     // Nothing saved or loaded yet: the working directory.
@@ -155,17 +198,20 @@ TEST_F(Cal_window, SaveDatProposesTheDefaultNameAndDirectory)
     cal.bt_save_dat->click();
     EXPECT_EQ(directory, here);
     EXPECT_EQ(file, (std::filesystem::path(here) / "calibration_7_20240305.dat").string());
-    EXPECT_EQ(filter, "XML file (*.xml)");
+    // Each kind of file has its own dialog and filters.
+    EXPECT_EQ(filter, "DAT file (*.dat);;All files (*.*)");
     EXPECT_STREQ(app.cal_master.serial(), "7");
 
     // Then the folder of the file last saved, under the same proposed name.
     Ttemp_dir folder;
     look_and_answer(QString::fromStdString(folder.file("elsewhere.dat")));
     cal.bt_save_dat->click();
+    dialog_name = "SaveDialog1";
     look_and_answer({});
     cal.SaveasXML1->trigger();
     EXPECT_EQ(directory, folder.path);
     EXPECT_EQ(file, folder.file("calibration_7_20240305.xml"));
+    EXPECT_EQ(filter, "XML file (*.xml);;All files (*.*)");
 }
 
 TEST_F(Cal_window, SaveAsXmlThenLoadXmlThroughTheDialogs)
@@ -193,6 +239,127 @@ TEST_F(Cal_window, SaveAsXmlThenLoadXmlThroughTheDialogs)
     EXPECT_EQ(cal.ed_SNR->text(), "31");
     EXPECT_EQ(cal.cb_model->currentText(), "ZETA QX-1");
     EXPECT_EQ(cal.cb_configuration->currentText(), "I,II,V");
+}
+
+// The reading's age is shown beside "Store value"; a reading older than two
+// request periods is refused with a message and nothing is stored.
+TEST_F(Cal_window, StaleReadingIsRefusedWithItsAge)
+{
+    struct Tcase {
+        int age_ms;
+        const char* age_shown;
+        bool stored;
+    };
+    const Tcase cases[] = {
+        {0, "reading 0 s old", true},
+        {20000, "reading 20 s old", true},
+        {20100, "reading 20 s old", false},
+        {45000, "reading 45 s old", false},
+        {600000, "reading 10 min old", false},
+    };
+    choose(cal.cb_configuration, "I,II,III");
+    EXPECT_EQ(cal.lb_reading_age->text(), "no reading");
+    for (const Tcase& c : cases) {
+        SCOPED_TRACE(c.age_ms);
+        answer_box("clear_question", QMessageBox::Yes);
+        cal.Clear1->trigger();
+        receive(1, 2, 3, 4);
+        wait_ms(c.age_ms);
+        EXPECT_EQ(cal.lb_reading_age->text(), c.age_shown);
+        QString message;
+        answer_box("store_refused", [&message](QMessageBox* box) {
+            message = box->text();
+            box->accept();
+        });
+        store_as("water with turbidity", "0 NTU");
+        EXPECT_EQ(stored(), c.stored ? 1 : 0);
+        EXPECT_EQ(message.isEmpty(), c.stored) << message.toStdString();
+        EXPECT_EQ(message.contains("older than 20 s"), !c.stored) << message.toStdString();
+    }
+}
+
+// Storing a standard stored before asks: "Replace" leaves the new reading
+// alone, "Add" keeps both for the average, "Cancel" changes nothing.
+TEST_F(Cal_window, StoringAStandardAgainAsks)
+{
+    struct Tcase {
+        const char* button;
+        QStringList deltas_a;
+    };
+    const Tcase cases[] = {
+        {"bt_replace", {"2.000"}},
+        {"bt_add", {"1.000", "2.000"}},
+        {nullptr, {"1.000"}},
+    };
+    choose(cal.cb_configuration, "I,II,III");
+    for (const Tcase& c : cases) {
+        SCOPED_TRACE(c.button ? c.button : "cancel");
+        answer_box("clear_question", QMessageBox::Yes);
+        cal.Clear1->trigger();
+        receive(1, 0, 0, 0);
+        store_as("optic I   - Uranine", "10 ppb");
+        receive(5, 0, 0, 0);
+        store_as("optic I   - Uranine", "100 ppb");  // another standard: no question
+        receive(2, 0, 0, 0);
+        QString question;
+        answer_box("standard_question", [&](QMessageBox* box) {
+            question = box->text();
+            if (c.button) box->findChild<QPushButton*>(c.button)->click();
+            else box->button(QMessageBox::Cancel)->click();
+        });
+        store_as("optic I   - Uranine", "10 ppb");
+        EXPECT_TRUE(question.startsWith("Uranine at 10 ppb is stored already (1 sample)")) << question.toStdString();
+        QStringList shown;
+        for (int row = 1; row < cal.StringGrid1->rowCount(); ++row)
+            if (cell(row, 1) == "10 ppb") shown << cell(row, 2);
+        EXPECT_EQ(shown, c.deltas_a);
+        EXPECT_EQ(app.cal_master.stored_count(2, 6), 1);
+    }
+}
+
+// A stored sample is removed by selecting its row and pressing Delete, or
+// through the grid's menu; the header row is not a sample.
+TEST_F(Cal_window, RemovingStoredSamples)
+{
+    choose(cal.cb_configuration, "I,II,III");
+    receive(1, 0, 0, 0);
+    store_as("water with turbidity", "0 NTU");
+    receive(2, 0, 0, 0);
+    store_as("water with turbidity", "10 NTU");
+    receive(3, 0, 0, 0);
+    store_as("water with turbidity", "100 NTU");
+    ASSERT_EQ(stored(), 3);
+
+    cal.StringGrid1->selectRow(2);
+    QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+    QApplication::sendEvent(cal.StringGrid1, &del);
+    ASSERT_EQ(cal.StringGrid1->rowCount(), 3);
+    EXPECT_EQ(cell(1, 1), "0 NTU");
+    EXPECT_EQ(cell(2, 1), "100 NTU");
+
+    cal.StringGrid1->selectRow(0);
+    cal.removesample1->trigger();
+    EXPECT_EQ(stored(), 2);
+    cal.StringGrid1->selectRow(1);
+    cal.removesample1->trigger();
+    ASSERT_EQ(stored(), 1);
+    EXPECT_EQ(cell(1, 1), "100 NTU");
+}
+
+// "Clear" asks before stored samples are lost; "No" keeps them.
+TEST_F(Cal_window, ClearAsksFirst)
+{
+    choose(cal.cb_configuration, "I,II,III");
+    receive(1, 0, 0, 0);
+    store_as("water with turbidity", "0 NTU");
+    answer_box("clear_question", QMessageBox::No);
+    cal.Clear1->trigger();
+    EXPECT_EQ(stored(), 1);
+    EXPECT_EQ(cal.StringGrid1->rowCount(), 2);
+    answer_box("clear_question", QMessageBox::Yes);
+    cal.Clear1->trigger();
+    EXPECT_EQ(stored(), 0);
+    EXPECT_EQ(cal.StringGrid1->rowCount(), 1);
 }
 
 TEST_F(Cal_window, CopyToClipboardTakesTheWholeLowLevelLog)

@@ -122,7 +122,7 @@ void e2e::calculate_and_save_dat(const std::string& path)
     const QString text = control<QPlainTextEdit>("Flumo_cal", "Memo3")->toPlainText();
     ASSERT_FALSE(text.isEmpty());
 
-    QFileDialog* dialog = window("Flumo_cal")->findChild<QFileDialog*>("SaveDialog1");
+    QFileDialog* dialog = window("Flumo_cal")->findChild<QFileDialog*>("SaveDialog2");
     QString proposed;
     QTimer::singleShot(0, dialog, [dialog, &proposed] { proposed = dialog->selectedFiles().value(0); });
     choose_in_dialog(dialog, path);
