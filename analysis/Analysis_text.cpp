@@ -15,26 +15,27 @@ namespace {
 struct Tcolumn {
     const char* header;
     const char* label;
+    const char* words;  // in a sentence
     int decimals;
 };
 
 constexpr int EXACT = -1;
 
 const Tcolumn COLUMNS[RESULT_COUNT] = {
-    {"background_ppb", "Background (ppb)", 3},
-    {"first_arrival_s", "First arrival (s)", EXACT},
-    {"peak_time_s", "Peak time (s)", EXACT},
-    {"peak_ppb", "Peak above background (ppb)", 3},
-    {"mass_g", "Recovered mass (g)", EXACT},
-    {"recovery_percent", "Recovery (%)", EXACT},
-    {"mean_residence_s", "Mean residence time (s)", EXACT},
-    {"variance_s2", "Variance (s2)", EXACT},
-    {"velocity_first_m_s", "Velocity at first arrival (m/s)", EXACT},
-    {"velocity_peak_m_s", "Velocity at peak (m/s)", EXACT},
-    {"velocity_mean_m_s", "Mean velocity (m/s)", EXACT},
-    {"dispersion_m2_s", "Longitudinal dispersion (m2/s)", EXACT},
-    {"dispersivity_m", "Dispersivity (m)", EXACT},
-    {"peclet", "Peclet number", EXACT},
+    {"background_ppb", "Background (ppb)", "background", 3},
+    {"first_arrival_s", "First arrival (s)", "first arrival", EXACT},
+    {"peak_time_s", "Peak time (s)", "peak time", EXACT},
+    {"peak_ppb", "Peak above background (ppb)", "peak", 3},
+    {"mass_g", "Recovered mass (g)", "recovered mass", EXACT},
+    {"recovery_percent", "Recovery (%)", "recovery", EXACT},
+    {"mean_residence_s", "Mean residence time (s)", "mean residence time", EXACT},
+    {"variance_s2", "Variance (s2)", "variance", EXACT},
+    {"velocity_first_m_s", "Velocity at first arrival (m/s)", "velocity at first arrival", EXACT},
+    {"velocity_peak_m_s", "Velocity at peak (m/s)", "velocity at peak", EXACT},
+    {"velocity_mean_m_s", "Mean velocity (m/s)", "mean velocity", EXACT},
+    {"dispersion_m2_s", "Longitudinal dispersion (m2/s)", "dispersion", EXACT},
+    {"dispersivity_m", "Dispersivity (m)", "dispersivity", EXACT},
+    {"peclet", "Peclet number", "Peclet number", EXACT},
 };
 
 constexpr size_t LABEL_WIDTH = 36;
@@ -124,26 +125,103 @@ std::string state_name(Tfigure_state state)
     return state == Tfigure_state::provisional ? "provisional" : "not available";
 }
 
+// The table of figures, its label column first.
+void append_figures(const std::vector<Tlamp_analysis>& lamps, std::string* text)
+{
+    std::vector<std::string> cells;
+    for (const Tlamp_analysis& lamp : lamps)
+        cells.push_back(std::string(tracer_lamp_name(lamp.lamp)) + "  ");
+    append_table_line("Lamp", cells, text);
+    std::vector<std::vector<Tdisplay_cell>> columns;
+    for (const Tlamp_analysis& lamp : lamps)
+        columns.push_back(analysis_display_cells(lamp));
+    const std::vector<std::string> labels = analysis_display_labels();
+    for (size_t line = 0; line < labels.size(); ++line) {
+        cells.clear();
+        for (const std::vector<Tdisplay_cell>& column : columns)
+            cells.push_back(column[line].text + (column[line].state == Tfigure_state::provisional ? " *" : "  "));
+        append_table_line(labels[line], cells, text);
+    }
+}
+
+// Every input under its caption, "not given" for those left empty.
+void append_inputs(const Ttracer_inputs& inputs, std::string* text)
+{
+    for (const auto& [name, value] : tracer_inputs_fields(inputs)) {
+        std::string shown = value.empty() ? "not given" : value;
+        if (name == "injection" && !value.empty())
+            shown = utc_date_text(inputs.injection_utc) + " UTC";
+        *text += tracer_input_caption(name) + ": " + shown + "\n";
+    }
+}
+
+const char WHY_HEADING[] = "* provisional, - not available; why:\n";
+
+// "a", "a and b", "a, b and c"; with a separator, every item joined by it.
+std::string listed(const std::vector<std::string>& items, const char* separator = nullptr)
+{
+    std::string text;
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (i > 0)
+            text += separator ? separator : i + 1 == items.size() ? " and " : ", ";
+        text += items[i];
+    }
+    return text;
+}
+
+// The figures of a group in words, the three velocities as one, and the
+// verb: "recovered mass and recovery are provisional". A group of every
+// figure, or of every one beyond the background, is said as such.
+std::string group_clause(const bool (&group)[RESULT_COUNT], Tfigure_state state)
+{
+    const bool* const end = group + RESULT_COUNT;
+    if (std::all_of(group, end, [](bool in) { return in; }))
+        return state == Tfigure_state::provisional ? "every figure is provisional" : "no figure is available";
+    if (!group[RESULT_BACKGROUND] && std::all_of(group + RESULT_FIRST_ARRIVAL, end, [](bool in) { return in; }))
+        return std::string("every figure beyond the background is ") + state_name(state);
+    const bool velocities = group[RESULT_VELOCITY_FIRST] && group[RESULT_VELOCITY_PEAK] && group[RESULT_VELOCITY_MEAN];
+    std::vector<std::string> words;
+    for (int result = 0; result < RESULT_COUNT; ++result) {
+        if (!group[result] || (velocities && (result == RESULT_VELOCITY_PEAK || result == RESULT_VELOCITY_MEAN)))
+            continue;
+        words.push_back(velocities && result == RESULT_VELOCITY_FIRST ? "velocities" : COLUMNS[result].words);
+    }
+    const bool plural = words.size() > 1 || words.front() == "velocities";
+    return listed(words) + (plural ? " are " : " is ") + state_name(state);
+}
+
 }  // namespace
 
 void analysis_reasons_text(const Tlamp_analysis& lamp, std::string* text)
 {
+    std::vector<std::string> clauses;
     bool told[RESULT_COUNT] = {};
     for (int result = 0; result < RESULT_COUNT; ++result) {
         const Tfigure& figure = lamp.figures[result];
         if (told[result] || figure.state == Tfigure_state::available)
             continue;
-        std::string labels;
+        bool group[RESULT_COUNT] = {};
         for (int other = result; other < RESULT_COUNT; ++other) {
             const Tfigure& same = lamp.figures[other];
-            if (told[other] || same.state != figure.state || same.reason != figure.reason)
-                continue;
-            told[other] = true;
-            labels += std::string(labels.empty() ? "" : ", ") + COLUMNS[other].header;
+            group[other] = !told[other] && same.state == figure.state && same.reason == figure.reason;
+            told[other] = told[other] || group[other];
         }
-        *text += std::string(tracer_lamp_name(lamp.lamp)) + " " + state_name(figure.state) + " (" + labels +
-                 "): " + figure.reason + "\n";
+        clauses.push_back(group_clause(group, figure.state) + " (" + figure.reason + ")");
     }
+    if (!clauses.empty())
+        *text += std::string("Lamp ") + tracer_lamp_name(lamp.lamp) + ": " + listed(clauses, "; ") + ".\n";
+}
+
+void analysis_why_text(const std::vector<Tlamp_analysis>& lamps, std::string* text)
+{
+    if (lamps.empty()) {
+        *text += NO_LAMP_TEXT;
+        return;
+    }
+    std::string reasons;
+    for (const Tlamp_analysis& lamp : lamps)
+        analysis_reasons_text(lamp, &reasons);
+    *text += reasons.empty() ? std::string("Every figure is available.\n") : WHY_HEADING + reasons;
 }
 
 const char* result_label(Tresult result) { return COLUMNS[result].label; }
@@ -199,6 +277,9 @@ std::vector<Tdisplay_cell> analysis_display_cells(const Tlamp_analysis& lamp)
     return cells;
 }
 
+const char NO_LAMP_TEXT[] =
+    "No lamp to analyse: the dye has arrived on none, and no lamp has an injected mass.\n";
+
 const char ANALYSIS_MODEL_NOTE[] =
     "Dispersion and Peclet number: flux concentration of an instantaneous injection in an infinite medium,\n"
     "Pe = 2 t^2 / s^2 (t mean residence time, s^2 variance). A closed-vessel interpretation of the same\n"
@@ -218,28 +299,27 @@ void analysis_results_text(const std::vector<Tlamp_analysis>& lamps, std::string
     }
 }
 
-void analysis_table_text(const Ttracer_inputs& inputs, const std::vector<Tlamp_analysis>& lamps, std::string* text)
+std::string tracer_test_title(const Ttracer_inputs& inputs)
 {
-    *text = "Injection: " +
-            (is_undefined_double(inputs.injection_utc) ? std::string("not given")
-                                                       : utc_date_text(inputs.injection_utc) + " UTC") +
-            "\n\n";
-    std::vector<std::string> cells;
-    for (const Tlamp_analysis& lamp : lamps)
-        cells.push_back(std::string(tracer_lamp_name(lamp.lamp)) + "  ");
-    append_table_line("Lamp", cells, text);
-    std::vector<std::vector<Tdisplay_cell>> columns;
-    for (const Tlamp_analysis& lamp : lamps)
-        columns.push_back(analysis_display_cells(lamp));
-    const std::vector<std::string> labels = analysis_display_labels();
-    for (size_t line = 0; line < labels.size(); ++line) {
-        cells.clear();
-        for (const std::vector<Tdisplay_cell>& column : columns)
-            cells.push_back(column[line].text + (column[line].state == Tfigure_state::provisional ? " *" : "  "));
-        append_table_line(labels[line], cells, text);
-    }
-    *text += "\n* provisional, - not available; why:\n";
-    for (const Tlamp_analysis& lamp : lamps)
-        analysis_reasons_text(lamp, text);
+    std::string title = "Tracer test";
+    if (!inputs.site.empty())
+        title += " at " + inputs.site;
+    if (!is_undefined_double(inputs.injection_utc))
+        title += ", injection " + utc_date_text(inputs.injection_utc) + " UTC";
+    return title;
+}
+
+void analysis_table_text(const Treport_sources& sources, const Ttracer_inputs& inputs,
+                         const std::vector<Tlamp_analysis>& lamps, std::string* text)
+{
+    *text = tracer_test_title(inputs) + "\n\n";
+    *text += "Table: " + (sources.table.empty() ? std::string("not known") : sources.table) + "\n";
+    *text += "Constants: " + (sources.constants.empty() ? std::string("not known") : sources.constants) + "\n";
+    append_inputs(inputs, text);
+    *text += "\n";
+    if (!lamps.empty())
+        append_figures(lamps, text);
+    *text += "\n";
+    analysis_why_text(lamps, text);
     *text += std::string("\n") + ANALYSIS_MODEL_NOTE;
 }

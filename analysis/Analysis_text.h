@@ -12,10 +12,24 @@ struct Ttracer_inputs;
 // table tells it apart.
 void analysis_results_text(const std::vector<Tlamp_analysis>& lamps, std::string* text);
 
-// The results for people: one line per display label, one column per lamp, "*"
-// behind a provisional figure, "-" for one not available, and below the
-// table why, per lamp, and the model note. Lines end with LF, as printed.
-void analysis_table_text(const Ttracer_inputs& inputs, const std::vector<Tlamp_analysis>& lamps, std::string* text);
+// What a report's figures come from: the table or journal, and the
+// calibration constants its concentrations were converted with; "" when
+// not known.
+struct Treport_sources {
+    std::string table;
+    std::string constants;
+};
+
+// "Tracer test at <site>, injection dd.mm.yyyy hh:mm:ss UTC", without what
+// is not given: the title of the report and of its chart.
+std::string tracer_test_title(const Ttracer_inputs& inputs);
+
+// The results for people: the title, the sources and every input, then one
+// line per display label, one column per lamp, "*" behind a provisional
+// figure, "-" for one not available, and below the table why, per lamp,
+// and the model note. Lines end with LF, as printed.
+void analysis_table_text(const Treport_sources& sources, const Ttracer_inputs& inputs,
+                         const std::vector<Tlamp_analysis>& lamps, std::string* text);
 
 // The text of one figure in the results for scripts.
 std::string figure_text(const Tfigure& figure, Tresult result);
@@ -39,6 +53,14 @@ std::vector<Tdisplay_cell> analysis_display_cells(const Tlamp_analysis& lamp);
 extern const char ANALYSIS_MODEL_NOTE[];
 // "Recovered mass (g)" and the like.
 const char* result_label(Tresult result);
-// Appends one line per reason of the lamp's figures that are provisional or
-// not available: "A provisional (mass_g, ...): the curve has not come back ...".
+// Appends one sentence on the lamp's figures that are provisional or not
+// available, with each reason, when it has any: "Lamp A: recovered mass and
+// recovery are provisional (the curve has not come back ...); velocities,
+// dispersion, dispersivity and Peclet number are not available (no
+// distance given).".
 void analysis_reasons_text(const Tlamp_analysis& lamp, std::string* text);
+// Below the figures: why, per lamp, with its heading; that every figure is
+// available; or NO_LAMP_TEXT.
+void analysis_why_text(const std::vector<Tlamp_analysis>& lamps, std::string* text);
+// When no lamp is analysed (no arrival, no injected mass).
+extern const char NO_LAMP_TEXT[];

@@ -217,9 +217,12 @@ std::vector<Tlamp_analysis> analyse_lamp_series(const Tlamp_series& series, cons
 {
     std::vector<Tlamp_analysis> lamps;
     for (int lamp = 0; lamp < TRACER_LAMPS; ++lamp) {
-        if (!series[size_t(lamp)].empty() || !is_undefined_double(inputs.mass_g[lamp]) ||
-            !is_undefined_double(inputs.background_ppb[lamp]))
-            lamps.push_back(analyse_lamp(series[size_t(lamp)], lamp, inputs, discharge));
+        const bool injected = !is_undefined_double(inputs.mass_g[lamp]);
+        if (series[size_t(lamp)].empty() && !injected)
+            continue;
+        Tlamp_analysis analysis = analyse_lamp(series[size_t(lamp)], lamp, inputs, discharge);
+        if (injected || analysis.figures[RESULT_FIRST_ARRIVAL].has_value())
+            lamps.push_back(std::move(analysis));
     }
     return lamps;
 }

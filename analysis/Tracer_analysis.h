@@ -45,8 +45,9 @@ Tlamp_analysis analyse_lamp(const std::vector<Ttime_point>& series, int lamp, co
 // The concentrations of the lamps A, B and C, each sorted and merged.
 using Tlamp_series = std::array<std::vector<Ttime_point>, TRACER_LAMPS>;
 
-// Every lamp that has a concentration in its series or an injected mass or
-// a background in the inputs, in the order A, B, C.
+// Every lamp with an injected mass in the inputs or a rising curve (a first
+// arrival) in its series, in the order A, B, C: a lamp that only shows its
+// background, as the other tracers' lamps of a one-dye test, is left out.
 std::vector<Tlamp_analysis> analyse_lamp_series(const Tlamp_series& series, const Ttracer_inputs& inputs,
                                                 const Tdischarge& discharge);
 // The same of the rows of a table.

@@ -65,6 +65,10 @@ bool read_value(std::string_view name, std::string_view value, Ttracer_inputs* i
         inputs->discharge_file = value;
         return true;
     }
+    if (name == "site") {
+        inputs->site = value;
+        return true;
+    }
     for (const Tnumber_key& key : number_keys()) {
         if (name != key.name)
             continue;
@@ -88,6 +92,27 @@ Ttracer_inputs::Ttracer_inputs()
         mass_g[lamp] = background_ppb[lamp] = undefined_double();
 }
 
+std::string tracer_input_caption(std::string_view name)
+{
+    static const std::pair<std::string_view, const char*> CAPTIONS[] = {
+        {"injection", "Injection"},
+        {"mass_A", "Injected mass A (g)"},
+        {"mass_B", "Injected mass B (g)"},
+        {"mass_C", "Injected mass C (g)"},
+        {"discharge", "Discharge (L/s)"},
+        {"discharge_file", "Discharge file"},
+        {"distance", "Distance (m)"},
+        {"background_A", "Background A (ppb)"},
+        {"background_B", "Background B (ppb)"},
+        {"background_C", "Background C (ppb)"},
+        {"site", "Site"},
+    };
+    for (const auto& [known, caption] : CAPTIONS)
+        if (name == known)
+            return caption;
+    return std::string(name);
+}
+
 const char* tracer_lamp_name(int lamp) { return LAMP_NAMES[lamp]; }
 
 int tracer_lamp_of(std::string_view name)
@@ -106,6 +131,7 @@ Ttracer_fields tracer_inputs_fields(const Ttracer_inputs& inputs)
         if (key.name == "discharge")
             fields.push_back({"discharge_file", inputs.discharge_file});
     }
+    fields.push_back({"site", inputs.site});
     return fields;
 }
 
@@ -173,6 +199,12 @@ bool tracer_inputs_check(const Ttracer_inputs& inputs, std::string* error)
         *error = "the distance must be above 0 m";
         return false;
     }
+    // One line of the inputs file holds it.
+    for (const unsigned char c : inputs.site)
+        if (c < ' ' || c == 127) {
+            *error = "the site must be one line of text without control characters";
+            return false;
+        }
     return true;
 }
 

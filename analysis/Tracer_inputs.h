@@ -17,6 +17,7 @@ struct Ttracer_inputs {
     std::string discharge_file;         // ...or a file of "time;discharge" rows
     double distance_m;                  // injection to sampling point
     double background_ppb[TRACER_LAMPS];  // typed; else the mean of the rows before the injection
+    std::string site;                   // where the samples are taken, for the report's title
     // The longest step between rows that is integrated, s; undefined: three
     // local sampling intervals. A choice of the command line's analysis,
     // not kept in the inputs file.
@@ -25,7 +26,7 @@ struct Ttracer_inputs {
 
 // The inputs as named texts, in the file's order: "injection", "mass_A",
 // "mass_B", "mass_C", "discharge", "discharge_file", "distance",
-// "background_A", "background_B", "background_C"; "" when not given.
+// "background_A", "background_B", "background_C", "site"; "" when not given.
 using Ttracer_fields = std::vector<std::pair<std::string, std::string>>;
 Ttracer_fields tracer_inputs_fields(const Ttracer_inputs& inputs);
 // Reads named texts as the file's lines (unknown names skipped); false,
@@ -43,7 +44,8 @@ void tracer_inputs_text(const Ttracer_inputs& inputs, std::string* text);
 bool tracer_inputs_read(std::string_view text, Ttracer_inputs* inputs, std::string* error);
 
 // False, with the reason, for a mass, discharge or distance that is not
-// above 0, or both a constant discharge and a discharge file.
+// above 0, both a constant discharge and a discharge file, or a site that
+// is not one line of text.
 bool tracer_inputs_check(const Ttracer_inputs& inputs, std::string* error);
 
 bool tracer_inputs_load(const char* path, Ttracer_inputs* inputs, std::string* error);
@@ -53,6 +55,10 @@ std::string tracer_inputs_path_of_journal(const std::string& journal_path);
 // Replaces the file whole or leaves it as it was; false, with the system's
 // reason in *error when given, when it cannot be written.
 bool tracer_inputs_save(const char* path, const Ttracer_inputs& inputs, std::string* error = nullptr);
+
+// "Injected mass A (g)" and the like: how people see the named input; the
+// name itself for an unknown one.
+std::string tracer_input_caption(std::string_view name);
 
 // "A", "B" or "C" for lamps 0 to 2; the lamp of such a letter, else -1.
 const char* tracer_lamp_name(int lamp);

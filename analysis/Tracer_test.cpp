@@ -107,7 +107,14 @@ bool Ttracer_test::save_report(const char* folder, std::string* error) const
     std::string inputs, results, table_text;
     tracer_inputs_text(given, &inputs);
     analysis_results_text(lamps, &results);
-    analysis_table_text(given, lamps, &table_text);
+    Treport_sources sources;
+    sources.table = journal_path ? journal_path() : std::string();
+    if (sources.table.empty())
+        sources.table = "the view window's table (no journal)";
+    sources.constants = constants_name ? constants_name() : std::string();
+    if (sources.constants.empty())
+        sources.constants = "none loaded";
+    analysis_table_text(sources, given, lamps, &table_text);
     return write_into(folder, "tracer_test.txt", inputs, error) && write_into(folder, "results.csv", results, error) &&
            write_into(folder, "results.txt", table_text, error);
 }

@@ -35,6 +35,9 @@ public:
     // Called once a journal has been reopened, so that its inputs return
     // before the next row does.
     void journal_changed() { follow_journal(); }
+    // Names the calibration constants the rows were converted with, for
+    // the report; the provider gives "" when none are loaded.
+    void name_constants(std::function<std::string()> constants_path) { constants_name = std::move(constants_path); }
 
     const std::vector<Tlamp_analysis>& results() const { return lamps; }
     // The moments to mark on a chart of the rows: the injection, then each
@@ -50,8 +53,9 @@ public:
     void set_on_change(std::function<void()> listener) { on_change = std::move(listener); }
 
     // Into the folder: the inputs ("tracer_test.txt"), the results for
-    // scripts ("results.csv") and for people ("results.txt"). False, with
-    // the file that could not be written.
+    // scripts ("results.csv") and for people ("results.txt", naming the
+    // journal and the constants). False, with the file that could not be
+    // written.
     bool save_report(const char* folder, std::string* error) const;
 
     void row_about_to_be_added(unsigned) override {}
@@ -70,5 +74,6 @@ private:
     std::vector<Tlamp_analysis> lamps;
     std::function<void()> on_change;
     std::function<std::string()> journal_path;
+    std::function<std::string()> constants_name;
     std::string journal_seen;
 };

@@ -9,7 +9,11 @@
 // The application's global record, constructed in this order before any
 // window exists and living for the whole run.
 struct Tlumo2_app {
-    Tlumo2_app() { tracer_test.keep_with_journal([this] { return view_master.journal.current_path(); }); }
+    Tlumo2_app()
+    {
+        tracer_test.keep_with_journal([this] { return view_master.journal.current_path(); });
+        tracer_test.name_constants([this] { return view_master.constants_path; });
+    }
 
     Tlumo2_cal_master cal_master;
     Tlumo2_common common;

@@ -134,7 +134,7 @@ bool read_analyze_options(const Ttool_args& args, Tanalyze_options* options, std
     const Ttool_command_line& line = options->line;
     if (!options->line.parse(args,
                              {"--injection", "--discharge", "--discharge-file", "--distance", "-o", "--time-column",
-                              "--time-zone", "--max-gap"},
+                              "--time-zone", "--max-gap", "--site"},
                              error, {}, {"--mass", "--background", "--column"}))
         return false;
     if (line.wants_help())
@@ -162,6 +162,8 @@ bool read_analyze_options(const Ttool_args& args, Tanalyze_options* options, std
     }
     if (const std::string* file = line.option("--discharge-file"))
         inputs->discharge_file = *file;
+    if (const std::string* site = line.option("--site"))
+        inputs->site = *site;
     if (is_undefined_double(inputs->discharge_l_s) && inputs->discharge_file.empty()) {
         *error = "expects --discharge L/s or --discharge-file FILE";
         return false;

@@ -118,7 +118,11 @@ int tool_analyze(const Ttool_args& args, Ttool_output* io)
 
     const std::vector<Tlamp_analysis> lamps = analyse_lamp_series(series, inputs, discharge);
     std::string text;
-    analysis_table_text(inputs, lamps, &text);
+    Treport_sources sources;
+    sources.table = options.line.positional[0];
+    // The table keeps concentrations, not the constants that made them.
+    sources.constants = "those the table was converted with (not recorded in it)";
+    analysis_table_text(sources, inputs, lamps, &text);
     io->out += text;
     if (const std::string* output = options.line.option("-o")) {
         analysis_results_text(lamps, &text);

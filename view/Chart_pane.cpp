@@ -9,7 +9,10 @@
 #include <QVBoxLayout>
 #include <qcustomplot.h>
 
+#include <algorithm>
+
 #include "app/Form_helpers.h"
+#include "events/Lib_cpp.h"
 #include "events/My_string.h"
 #include "view/Vorn_lumo.h"
 
@@ -233,6 +236,27 @@ bool TChart_pane::save(const QString& path)
     const QByteArray name = QFile::encodeName(path);
     const bool saved = chart_file_is_pdf(name.constData()) ? Chart1->savePdf(path) : Chart1->savePng(path);
     if (!saved) log_printf("ERROR : unable to write \"%s\"", name.constData());
+    return saved;
+}
+
+bool TChart_pane::save_titled(const QString& path, const QString& title, double include)
+{
+    constexpr double TITLED_TIME_MARGIN = 0.02;  // of the span, either side
+    if (update_pending) update_view();
+    auto* heading = new QCPTextElement(Chart1, title, QFont(font().family(), 11, QFont::Bold));
+    Chart1->plotLayout()->insertRow(0);
+    Chart1->plotLayout()->addElement(0, 0, heading);
+    const QCPRange shown = Chart1->xAxis->range();
+    if (!is_undefined_double(include) && !shown.contains(include)) {
+        const double lower = std::min(shown.lower, include), upper = std::max(shown.upper, include);
+        const double margin = (upper - lower) * TITLED_TIME_MARGIN;
+        Chart1->xAxis->setRange(lower - margin, upper + margin);
+    }
+    const bool saved = save(path);
+    Chart1->xAxis->setRange(shown);
+    Chart1->plotLayout()->remove(heading);
+    Chart1->plotLayout()->simplify();
+    if (isVisible()) Chart1->replot();
     return saved;
 }
 

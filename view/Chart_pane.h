@@ -37,6 +37,9 @@ public:
     void set_logarithmic(bool logarithmic);
     // Writes the chart as shown: PDF for a ".pdf" name, PNG otherwise.
     bool save(const QString& path);
+    // The same under a title, the time axis widened to take in `include`
+    // (seconds since 1970, UTC) when it lies outside; the view stays as shown.
+    bool save_titled(const QString& path, const QString& title, double include);
 
     // A vertical line at a time (seconds since 1970, UTC) with its label at
     // the top of the chart; markers stay until cleared, across table clears.

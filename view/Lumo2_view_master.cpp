@@ -69,12 +69,14 @@ void Tlumo2_view_master::OnAcq() {
 
 void Tlumo2_view_master::load_calibration(const char* path) {
     constants.clear();
+    constants_path.clear();
     int result = constants.getcalib(path);
     log_printf("Loading calibration file %s", path ? path : "");
     if (result != 0) {
         log_printf("error x%x", result);
         return;
     }
+    constants_path = path ? path : "";
     log_printf("done");
     log_printf("ca = %f", constants.water(LAMP_T));
     log_printf("c0 = %f", constants.c0);

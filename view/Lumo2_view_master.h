@@ -44,6 +44,7 @@ public:
     void convert(Tlumo_measure* record);
 
     Tvorn_lumo constants;
+    std::string constants_path;  // the file they came from; "" when none are loaded
     Tmeasure_table table;
     // Every row of the table on disk as it arrives; off until started.
     Tmeasure_journal journal{&table};

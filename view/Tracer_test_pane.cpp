@@ -20,28 +20,31 @@
 #include "analysis/Time_text.h"
 #include "analysis/Tracer_test.h"
 #include "app/Form_helpers.h"
+#include "events/Lib_cpp.h"
 #include "link/Lumo2_common.h"
 #include "view/Chart_pane.h"
 
 namespace {
 
-struct Tinput_caption {
+// The form's inputs in their order, each with a hint of what an empty
+// field means.
+struct Tinput_hint {
     const char* name;
-    const char* caption;
     const char* hint;
 };
 
-const Tinput_caption CAPTIONS[] = {
-    {"injection", "Injection", "dd.mm.yyyy hh:mm:ss"},
-    {"mass_A", "Injected mass A (g)", "none"},
-    {"mass_B", "Injected mass B (g)", "none"},
-    {"mass_C", "Injected mass C (g)", "none"},
-    {"discharge", "Discharge (L/s)", "constant, or a file below"},
-    {"discharge_file", "Discharge file", "time;discharge rows"},
-    {"distance", "Distance (m)", "none: no velocities"},
-    {"background_A", "Background A (ppb)", "mean before the injection"},
-    {"background_B", "Background B (ppb)", "mean before the injection"},
-    {"background_C", "Background C (ppb)", "mean before the injection"},
+const Tinput_hint INPUTS[] = {
+    {"site", "spring, well or station"},
+    {"injection", "dd.mm.yyyy hh:mm:ss"},
+    {"mass_A", "none"},
+    {"mass_B", "none"},
+    {"mass_C", "none"},
+    {"discharge", "constant, or a file below"},
+    {"discharge_file", "time;discharge rows"},
+    {"distance", "none: no velocities"},
+    {"background_A", "mean before the injection"},
+    {"background_B", "mean before the injection"},
+    {"background_C", "mean before the injection"},
 };
 
 const QColor INJECTION_COLOUR(0, 0, 0);
@@ -116,13 +119,14 @@ QWidget* TTracer_test_pane::inputs_form()
     auto* box = new QWidget;
     auto* column = new QVBoxLayout(box);
     auto* form = new QFormLayout;
-    for (const Tinput_caption& input : CAPTIONS) {
+    for (const Tinput_hint& input : INPUTS) {
         auto* edit = new QLineEdit;
         edit->setObjectName(QString("ed_") + input.name);
         edit->setPlaceholderText(input.hint);
         edits[input.name] = edit;
+        const QString caption = text_of(tracer_input_caption(input.name));
         if (std::string(input.name) == "injection") {
-            lb_injection = new QLabel(input.caption);
+            lb_injection = new QLabel(caption);
             lb_injection->setObjectName("lb_injection");
             form->addRow(lb_injection, edit);
             lb_injection_utc = new QLabel;
@@ -132,7 +136,7 @@ QWidget* TTracer_test_pane::inputs_form()
             continue;
         }
         if (std::string(input.name) != "discharge_file") {
-            form->addRow(input.caption, edit);
+            form->addRow(caption, edit);
             continue;
         }
         auto* with_button = new QHBoxLayout;
@@ -140,7 +144,7 @@ QWidget* TTracer_test_pane::inputs_form()
         bt_discharge_file = button("bt_discharge_file", "...");
         bt_discharge_file->setFixedWidth(28);
         with_button->addWidget(bt_discharge_file);
-        form->addRow(input.caption, with_button);
+        form->addRow(caption, with_button);
     }
     column->addLayout(form);
     auto* buttons = new QGridLayout;
@@ -223,7 +227,6 @@ void TTracer_test_pane::show_results()
 {
     const std::vector<Tlamp_analysis>& lamps = test->results();
     StringGrid2->setColumnCount(int(lamps.size()));
-    std::string reasons;
     for (int column = 0; column < int(lamps.size()); ++column) {
         const Tlamp_analysis& lamp = lamps[size_t(column)];
         StringGrid2->setHorizontalHeaderItem(column, new QTableWidgetItem(QString("Lamp ") + tracer_lamp_name(lamp.lamp)));
@@ -236,14 +239,14 @@ void TTracer_test_pane::show_results()
             if (cell.state != Tfigure_state::available) item->setForeground(QColor(130, 130, 130));
             StringGrid2->setItem(line, column, item);
         }
-        analysis_reasons_text(lamp, &reasons);
     }
-    if (lamps.empty())
+    if (is_undefined_double(test->inputs().injection_utc)) {
         Memo2->setPlainText("Give the injection time and press Apply.");
-    else
-        Memo2->setPlainText((reasons.empty() ? QString("Every figure is available.\n")
-                                             : "* provisional, - not available; why:\n" + text_of(reasons)) +
-                            "\n" + ANALYSIS_MODEL_NOTE);
+        return;
+    }
+    std::string why;
+    analysis_why_text(lamps, &why);
+    Memo2->setPlainText(text_of(why + "\n" + ANALYSIS_MODEL_NOTE));
 }
 
 void TTracer_test_pane::mark_chart()
@@ -285,7 +288,8 @@ void TTracer_test_pane::choose_discharge_file()
     edits["discharge_file"]->setText(chosen_path(OpenDialog4));
 }
 
-// The inputs, the results and the chart as a PNG, into one folder.
+// The inputs, the results and the chart as a PNG, into one folder; the
+// chart under the test's title, the injection in sight.
 void TTracer_test_pane::save_report()
 {
     if (!test || OpenDialog5->exec() != QDialog::Accepted || OpenDialog5->selectedFiles().isEmpty()) return;
@@ -295,7 +299,8 @@ void TTracer_test_pane::save_report()
         tell(text_of(error), true);
         return;
     }
-    if (chart && !chart->save(QDir(folder).filePath("chart.png"))) {
+    if (chart && !chart->save_titled(QDir(folder).filePath("chart.png"), text_of(tracer_test_title(test->inputs())),
+                                     test->inputs().injection_utc)) {
         tell("Unable to write chart.png into " + folder + ".", true);
         return;
     }

@@ -190,6 +190,7 @@ Ttracer_inputs full_inputs()
     inputs.discharge_file = "C:\\tests\\spring Q.csv";
     inputs.distance_m = 850.25;
     inputs.background_ppb[1] = -0.003;
+    inputs.site = "Spring S1 = upper outlet";  // an "=" of its own
     return inputs;
 }
 
@@ -201,13 +202,14 @@ TEST(Inputs_file, KeepsEveryValueAndWhatWasNotGiven)
     EXPECT_EQ(dir.read("test.txt"),
               "injection=08.12.2026 10:00:00\r\nmass_A=1000\r\nmass_B=\r\nmass_C=0.1\r\ndischarge=\r\n"
               "discharge_file=C:\\tests\\spring Q.csv\r\ndistance=850.25\r\nbackground_A=\r\n"
-              "background_B=-0.003\r\nbackground_C=\r\n");
+              "background_B=-0.003\r\nbackground_C=\r\nsite=Spring S1 = upper outlet\r\n");
     Ttracer_inputs loaded;
     std::string error;
     ASSERT_TRUE(tracer_inputs_load(path.c_str(), &loaded, &error)) << error;
     const Ttracer_inputs saved = full_inputs();
     EXPECT_EQ(loaded.injection_utc, saved.injection_utc);
     EXPECT_EQ(loaded.discharge_file, saved.discharge_file);
+    EXPECT_EQ(loaded.site, saved.site);
     EXPECT_EQ(loaded.distance_m, saved.distance_m);
     EXPECT_TRUE(is_undefined_double(loaded.discharge_l_s));
     for (int lamp = 0; lamp < TRACER_LAMPS; ++lamp) {
@@ -232,6 +234,7 @@ TEST(Inputs_file, ReadsAnyLineEndAndRefusesWhatIsWrong)
         {"discharge=0\r\n", "discharge must be above 0"},
         {"discharge=3\r\ndischarge_file=q.csv\r\n", "give one of them"},
         {"distance=-850\r\n", "distance must be above 0"},
+        {"site=S1\tS2\r\n", "the site must be one line of text"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);

@@ -353,6 +353,95 @@ TEST(Figure_text, PeopleReadFourDigitsScriptsFullPrecision)
     EXPECT_EQ(figure_display_text(Tfigure::missing("why"), RESULT_MASS), "-");
 }
 
+// A lamp is analysed when its tracer was injected or its curve rises; one
+// that only shows its background (another dye's lamp of the test) is not.
+TEST(Lamp_choice, OnlyLampsWithAMassOrARisingCurve)
+{
+    const struct {
+        const char* name;
+        bool rising;
+        bool rows;
+        double mass_g;
+        double background_ppb;
+        bool analysed;
+    } cases[] = {
+        {"rising curve, no mass", true, true, undefined_double(), undefined_double(), true},
+        {"background only", false, true, undefined_double(), undefined_double(), false},
+        {"background only, typed background", false, true, undefined_double(), 0.12, false},
+        {"background only, mass", false, true, 500, undefined_double(), true},
+        {"no rows, mass", false, false, 500, undefined_double(), true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Ttracer_inputs inputs;
+        inputs.injection_utc = INJECTION_UTC;
+        inputs.mass_g[1] = c.mass_g;
+        inputs.background_ppb[1] = c.background_ppb;
+        Tlamp_series series;
+        for (double t = -BEFORE_S; c.rows && t < 20000; t += 10)
+            series[1].push_back({INJECTION_UTC + t, BACKGROUND_PPB + (c.rising ? KARST.ppb_at(t) : 0.0) +
+                                                          (int(t / 10) % 2 ? 0.002 : -0.002)});
+        const std::vector<Tlamp_analysis> lamps = analyse_lamp_series(series, inputs, constant(KARST.q_l_s));
+        ASSERT_EQ(lamps.size(), c.analysed ? 1u : 0u);
+        if (c.analysed) {
+            EXPECT_EQ(lamps[0].lamp, 1);
+        }
+    }
+}
+
+// Why figures are provisional or missing reads as one sentence per lamp:
+// figures of the same state and reason together, in people's words.
+TEST(Reason_sentences, OneSentencePerLamp)
+{
+    const auto lamp_with = [](std::initializer_list<std::pair<std::vector<Tresult>, Tfigure>> groups) {
+        Tlamp_analysis lamp;
+        lamp.lamp = 2;
+        for (Tfigure& figure : lamp.figures)
+            figure = Tfigure::of(1.0);
+        for (const auto& [results, figure] : groups)
+            for (Tresult result : results)
+                lamp.figures[result] = figure;
+        return lamp;
+    };
+    const Tfigure provisional = {Tfigure_state::provisional, 1.0, "the curve may still be rising"};
+    const std::vector<Tresult> beyond_background = {
+        RESULT_FIRST_ARRIVAL, RESULT_PEAK_TIME, RESULT_PEAK_PPB, RESULT_MASS, RESULT_RECOVERY,
+        RESULT_MEAN_RESIDENCE, RESULT_VARIANCE, RESULT_VELOCITY_FIRST, RESULT_VELOCITY_PEAK, RESULT_VELOCITY_MEAN,
+        RESULT_DISPERSION, RESULT_DISPERSIVITY, RESULT_PECLET};
+    std::vector<Tresult> every = beyond_background;
+    every.push_back(RESULT_BACKGROUND);
+    const struct {
+        Tlamp_analysis lamp;
+        const char* sentence;
+    } cases[] = {
+        {lamp_with({}), ""},
+        {lamp_with({{every, Tfigure::missing("no injection time given")}}),
+         "Lamp C: no figure is available (no injection time given).\n"},
+        {lamp_with({{beyond_background, Tfigure::missing("the dye has not arrived")}}),
+         "Lamp C: every figure beyond the background is not available (the dye has not arrived).\n"},
+        {lamp_with({{{RESULT_PEAK_TIME, RESULT_PEAK_PPB}, provisional},
+                    {{RESULT_RECOVERY}, Tfigure::missing("no injected mass given")},
+                    {{RESULT_VELOCITY_FIRST, RESULT_VELOCITY_PEAK, RESULT_VELOCITY_MEAN, RESULT_DISPERSION,
+                      RESULT_DISPERSIVITY, RESULT_PECLET},
+                     Tfigure::missing("no distance given")}}),
+         "Lamp C: peak time and peak are provisional (the curve may still be rising); recovery is not available "
+         "(no injected mass given); velocities, dispersion, dispersivity and Peclet number are not available (no "
+         "distance given).\n"},
+        // Another reason of the same state stands apart; a lone velocity is named.
+        {lamp_with({{{RESULT_MASS}, provisional},
+                    {{RESULT_VELOCITY_PEAK}, Tfigure::missing("no time after the injection")},
+                    {{RESULT_VARIANCE}, {Tfigure_state::provisional, 1.0, "a peak next to a gap"}}}),
+         "Lamp C: recovered mass is provisional (the curve may still be rising); variance is provisional (a peak "
+         "next to a gap); velocity at peak is not available (no time after the injection).\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sentence);
+        std::string text;
+        analysis_reasons_text(c.lamp, &text);
+        EXPECT_EQ(text, c.sentence);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Slow, Field_record, testing::ValuesIn(FIELD_CASES),
                          [](const testing::TestParamInfo<Tfield_case>& info) { return std::string(info.param.name); });
 

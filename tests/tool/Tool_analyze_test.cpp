@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Tool_fixtures.h"
+#include "analysis/Analysis_text.h"
 #include "analysis/Input_text.h"
 #include "analysis/Time_text.h"
 #include "calibration/Calibration_calc.h"
@@ -145,8 +146,9 @@ TEST(Tool_analyze, SimulatorsBreakthroughComesBackThroughConversionAndTable)
     ASSERT_EQ(run.status, TOOL_OK) << run.err;
     std::vector<std::vector<std::string>> lines;
     ASSERT_TRUE(lines_of(dir.read("results.csv"), &lines));
-    // Lamps B and C carry the small cross-talk of the conversion, no dye.
-    ASSERT_EQ(lines.size(), 4u);
+    // Lamps B and C carry the small cross-talk of the conversion, no dye, and
+    // no mass is given for them: they are left out.
+    ASSERT_EQ(lines.size(), 2u);
     const std::vector<std::string>& a = lines[1];
     ASSERT_EQ(a.size(), size_t(CELLS));
     EXPECT_EQ(a[CELL_LAMP], "A");
@@ -155,8 +157,6 @@ TEST(Tool_analyze, SimulatorsBreakthroughComesBackThroughConversionAndTable)
     EXPECT_NEAR(number(a[CELL_PEAK_TIME]), scenario.peak_time_s(), 10.0);
     EXPECT_NEAR(number(a[CELL_PEAK_PPB]), scenario.peak_ppb, 0.02 * scenario.peak_ppb);
     EXPECT_EQ(a[CELL_RECOVERY], "-");  // no injected mass given
-    for (size_t lamp = 2; lamp < lines.size(); ++lamp)
-        EXPECT_EQ(lines[lamp][CELL_ARRIVAL], "-") << lines[lamp][CELL_LAMP];
     EXPECT_EQ(run.out.find('*'), run.out.find("* provisional"));  // nothing provisional
 }
 
@@ -216,6 +216,28 @@ TEST_F(Tool_analyze_files, WritesOneLinePerLampForScripts)
     EXPECT_LT(mass, 3042 * 230 * 1e-6);
     EXPECT_NEAR(number(lines[1][CELL_RECOVERY]), 100 * mass / 2.5, 0.01);
     EXPECT_NE(run.out.find("Recovered mass (g)"), std::string::npos);
+}
+
+// The printed results stand alone: the title with the site, the file read,
+// every input, and why in sentences, not in the scripts' column names.
+TEST_F(Tool_analyze_files, NamesItsSourcesAndInputsAndSaysWhyInSentences)
+{
+    const Ttool_run run = analyze({"--injection", "1796724000", "--mass", "A=2.5", "--mass", "B=1", "--discharge",
+                                   "100", "--site", "Spring S1"});
+    ASSERT_EQ(run.status, TOOL_OK) << run.err;
+    const std::string table = dir.file("table.csv");
+    for (const std::string& line : std::vector<std::string>{
+             "Tracer test at Spring S1, injection 08.12.2026 10:00:00 UTC\n\n",
+             "\nTable: " + table + "\nConstants: those the table was converted with (not recorded in it)\n",
+             "\nInjection: 08.12.2026 10:00:00 UTC\nInjected mass A (g): 2.5\nInjected mass B (g): 1\n",
+             "\nDistance (m): not given\n", "\nSite: Spring S1\n",
+             "\nLamp A: velocities, dispersion, dispersivity and Peclet number are not available (no distance "
+             "given).\n",
+             "\nLamp B: every figure beyond the background is not available (the dye has not arrived",
+         })
+        EXPECT_NE(run.out.find(line), std::string::npos) << line << "\n" << run.out;
+    EXPECT_EQ(run.out.rfind("Tracer test at", 0), 0u);
+    EXPECT_EQ(run.out.find("mass_g"), std::string::npos);
 }
 
 TEST_F(Tool_analyze_files, BadInputIsRefused)
@@ -335,7 +357,7 @@ TEST_F(Tool_analyze_files, PrintsFourDigitsAndTellsWhenNothingCameOut)
     const Ttool_run none = analyze({"--injection", "08.12.2026 10:17:00", "--discharge", "100"});
     EXPECT_EQ(none.status, TOOL_NO_FIGURES);
     EXPECT_NE(none.err.find("no figure could be computed for any lamp"), std::string::npos) << none.err;
-    EXPECT_NE(none.out.find("Background (ppb)"), std::string::npos);
+    EXPECT_NE(none.out.find(NO_LAMP_TEXT), std::string::npos) << none.out;
     // One row missing in the pulse: a step of 2 min among steps of 1 min is
     // bridged, unless --max-gap is shorter.
     std::string text = dir.read("table.csv");
