@@ -47,7 +47,7 @@ shoot_page() {
     sim=$!
     # The tracer is injected as the simulator starts (30 m in 30 s), so no
     # row comes before it: the background is typed.
-    printf "injection=%s\r\nmass_A=0.015\r\ndischarge=12.5\r\ndistance=30\r\nbackground_A=0\r\n" \
+    printf "injection=%s\r\nmass_A=0.015\r\ndischarge=12.5\r\ndistance=30\r\nbackground_A=0\r\nsite=Spring S1\r\n" \
       "$(date -u +"%d.%m.%Y %H:%M:%S")" > tracer_test.txt
     sleep 1
     "$program" --show="$page" --request-every=1000 --constants=constants.dat --tracer-inputs=tracer_test.txt &

@@ -230,11 +230,12 @@ void TChart_pane::toggle_series(QCPGraph* graph)
     update_view();
 }
 
-bool TChart_pane::save(const QString& path)
+bool TChart_pane::save(const QString& path, int width, int height)
 {
     if (update_pending) update_view();
     const QByteArray name = QFile::encodeName(path);
-    const bool saved = chart_file_is_pdf(name.constData()) ? Chart1->savePdf(path) : Chart1->savePng(path);
+    const bool saved = chart_file_is_pdf(name.constData()) ? Chart1->savePdf(path, width, height)
+                                                           : Chart1->savePng(path, width, height);
     if (!saved) log_printf("ERROR : unable to write \"%s\"", name.constData());
     return saved;
 }
@@ -242,6 +243,7 @@ bool TChart_pane::save(const QString& path)
 bool TChart_pane::save_titled(const QString& path, const QString& title, double include)
 {
     constexpr double TITLED_TIME_MARGIN = 0.02;  // of the span, either side
+    constexpr int REPORT_WIDTH = 1200, REPORT_HEIGHT = 700;
     if (update_pending) update_view();
     auto* heading = new QCPTextElement(Chart1, title, QFont(font().family(), 11, QFont::Bold));
     Chart1->plotLayout()->insertRow(0);
@@ -252,7 +254,7 @@ bool TChart_pane::save_titled(const QString& path, const QString& title, double 
         const double margin = (upper - lower) * TITLED_TIME_MARGIN;
         Chart1->xAxis->setRange(lower - margin, upper + margin);
     }
-    const bool saved = save(path);
+    const bool saved = save(path, REPORT_WIDTH, REPORT_HEIGHT);
     Chart1->xAxis->setRange(shown);
     Chart1->plotLayout()->remove(heading);
     Chart1->plotLayout()->simplify();

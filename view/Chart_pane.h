@@ -35,10 +35,12 @@ public:
     void reset_view();
     bool following() const { return follow; }
     void set_logarithmic(bool logarithmic);
-    // Writes the chart as shown: PDF for a ".pdf" name, PNG otherwise.
-    bool save(const QString& path);
-    // The same under a title, the time axis widened to take in `include`
-    // (seconds since 1970, UTC) when it lies outside; the view stays as shown.
+    // Writes the chart as shown: PDF for a ".pdf" name, PNG otherwise; at
+    // the given size in pixels, or at the chart's own with 0.
+    bool save(const QString& path, int width = 0, int height = 0);
+    // The same for a report, at a fixed size (the page may be hidden), under
+    // a title, the time axis widened to take in `include` (seconds since
+    // 1970, UTC) when it lies outside; the view stays as shown.
     bool save_titled(const QString& path, const QString& title, double include);
 
     // A vertical line at a time (seconds since 1970, UTC) with its label at

@@ -510,6 +510,8 @@ TEST_F(View_window, TracerTestReportAndInputsGoToChosenFiles)
     load_constants();
     add_pulse([this](int32_t time, float ppb) { add_row(time, 1.0f, 1.0f, ppb); });
     const int chart_rows = view->Chart_pane1->plot()->plotLayout()->rowCount();
+    QApplication::processEvents();  // the chart takes the rows in
+    const QCPRange chart_times = view->Chart_pane1->plot()->xAxis->range();
     const auto choose = [this](QFileDialog* dialog, const std::string& path, QPushButton* button) {
         with_dialog(
             dialog,
@@ -533,6 +535,7 @@ TEST_F(View_window, TracerTestReportAndInputsGoToChosenFiles)
     EXPECT_EQ(dir.read("report/chart.png").substr(1, 3), "PNG");
     // The title is the report's: the chart on the page is left as it was.
     EXPECT_EQ(view->Chart_pane1->plot()->plotLayout()->rowCount(), chart_rows);
+    EXPECT_EQ(view->Chart_pane1->plot()->xAxis->range(), chart_times);
     const std::string inputs = dir.read("report/tracer_test.txt");
     EXPECT_NE(inputs.find("injection=01.01.1970 00:16:40\r\n"), std::string::npos);
 
