@@ -2,8 +2,6 @@
 
 #include <tinyxml.h>
 
-#include <cstring>
-
 #include "app/Gui.h"
 #include "calibration/Calibration_calc.h"
 #include "calibration/Stored_values.h"
@@ -28,6 +26,17 @@ constexpr int SHOW_LOG_AND_DISPLAY = 3;
 constexpr unsigned HEX_DUMP_PER_LINE = 16;
 constexpr unsigned char REQUEST_MEASUREMENT = 'O';
 constexpr int DIRECTORY_MAX = 256;
+
+// "12 s", "5 min", "3 h": whole units, seconds up to two minutes.
+std::string age_text(int ms)
+{
+    const int seconds = ms / 1000;
+    if (seconds < 2 * 60)
+        return std::to_string(seconds) + " s";
+    if (seconds < 2 * 3600)
+        return std::to_string(seconds / 60) + " min";
+    return std::to_string(seconds / 3600) + " h";
+}
 
 
 }  // namespace
@@ -127,14 +136,7 @@ int Tlumo2_cal_master::reading_age_ms() const
 
 std::string Tlumo2_cal_master::reading_age_text() const
 {
-    if (!has_reading)
-        return "no reading";
-    const int seconds = reading_age_ms() / 1000;
-    if (seconds < 2 * 60)
-        return "reading " + std::to_string(seconds) + " s old";
-    if (seconds < 2 * 3600)
-        return "reading " + std::to_string(seconds / 60) + " min old";
-    return "reading " + std::to_string(seconds / 3600) + " h old";
+    return has_reading ? "reading " + age_text(reading_age_ms()) + " old" : "no reading";
 }
 
 // Only when the text changes: the tick comes every 100 ms.
@@ -153,10 +155,9 @@ std::string Tlumo2_cal_master::store_refusal() const
         return "There is no reading to store yet: start the measurements and store the next reading.";
     if (reading_age_ms() <= STALE_AFTER_MS)
         return {};
-    return "The latest reading is " + reading_age_text().substr(std::strlen("reading ")) +
-           ": a reading older than " + std::to_string(STALE_AFTER_MS / 1000) +
-           " s is not stored, as the cell may hold another liquid by now. Store the next reading "
-           "(Measures, Start).";
+    return "The latest reading is " + age_text(reading_age_ms()) + " old: a reading older than " +
+           std::to_string(STALE_AFTER_MS / 1000) +
+           " s is not stored, as the cell may hold another liquid by now. Store the next reading (Measures, Start).";
 }
 
 int Tlumo2_cal_master::stored_count(uint8_t tracer, uint8_t concentration) const
