@@ -9,10 +9,10 @@
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QKeyEvent>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -241,18 +241,24 @@ void TFlumo_cal::store()
     cal->read_serial_from_display();
     cal->read_model_from_display();
     cal->read_configuration_from_display();
-    const std::string refusal = cal->store_refusal();
-    if (!refusal.empty()) {
-        QMessageBox refused(QMessageBox::Warning, windowTitle(), QString::fromUtf8(refusal.c_str()), QMessageBox::Ok,
-                            this);
-        refused.setObjectName("store_refused");
-        refused.exec();
-        return;
-    }
+    if (told_refusal(cal)) return;
     bool replace = false;
     if (!may_store_again(tracer, concentration, &replace)) return;
-    cal->store_sample(tracer, concentration, replace ? Tlumo2_cal_master::Tstore::replace
-                                                     : Tlumo2_cal_master::Tstore::add);
+    // The reading may have grown old while the question was open.
+    if (!cal->store_sample(tracer, concentration,
+                           replace ? Tlumo2_cal_master::Tstore::replace : Tlumo2_cal_master::Tstore::add))
+        told_refusal(cal);
+}
+
+// Whether the reading cannot be stored, the user told why.
+bool TFlumo_cal::told_refusal(const Tlumo2_cal_master* cal)
+{
+    const std::string refusal = cal->store_refusal();
+    if (refusal.empty()) return false;
+    QMessageBox refused(QMessageBox::Warning, windowTitle(), QString::fromUtf8(refusal.c_str()), QMessageBox::Ok, this);
+    refused.setObjectName("store_refused");
+    refused.exec();
+    return true;
 }
 
 // A standard stored before: the user says whether this reading replaces

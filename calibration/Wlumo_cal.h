@@ -17,6 +17,7 @@ class QTabWidget;
 class QTableWidget;
 class QTimer;
 class TLatest_group;
+class Tlumo2_cal_master;
 struct sample_table;
 
 // The calibration window: instrument identity, the reference liquid in the
@@ -77,6 +78,7 @@ private:
     void fill_choices();
     void wire_actions();
     void store();
+    bool told_refusal(const Tlumo2_cal_master* cal);
     bool may_store_again(uint8_t tracer, uint8_t concentration, bool* replace);
     void clear();
     void remove_selected_samples();

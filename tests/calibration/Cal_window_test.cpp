@@ -276,6 +276,23 @@ TEST_F(Cal_window, StaleReadingIsRefusedWithItsAge)
         EXPECT_EQ(message.isEmpty(), c.stored) << message.toStdString();
         EXPECT_EQ(message.contains("older than 20 s"), !c.stored) << message.toStdString();
     }
+    // Fresh when "Store value" was pressed, stale once the question about
+    // the standard stored before is answered: refused all the same.
+    receive(1, 1, 1, 1);
+    store_as("water with turbidity", "0 NTU");
+    receive(2, 2, 2, 2);
+    QString message;
+    answer_box("standard_question", [&](QMessageBox* box) {
+        wait_ms(25000);
+        answer_box("store_refused", [&message](QMessageBox* refused) {
+            message = refused->text();
+            refused->accept();
+        });
+        box->findChild<QPushButton*>("bt_add")->click();
+    });
+    store_as("water with turbidity", "0 NTU");
+    EXPECT_TRUE(message.startsWith("The latest reading is 25 s old")) << message.toStdString();
+    EXPECT_EQ(stored(), 1);
 }
 
 // Storing a standard stored before asks: "Replace" leaves the new reading
