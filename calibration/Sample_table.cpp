@@ -115,7 +115,8 @@ int sample_table_count_standard(const sample_table* table, int tracer, int conce
 int sample_table_remove_standard(sample_table* table, int tracer, int concentration) {
     if (!table)
         return 0;
-    return remove_samples(table, [&](const Tlumo_sample* sample) { return same_standard(sample, tracer, concentration); });
+    return remove_samples(table,
+                          [&](const Tlumo_sample* sample) { return same_standard(sample, tracer, concentration); });
 }
 
 int sample_table_collect(const sample_table* table, Tlist* out) {
