@@ -21,6 +21,11 @@ int tool_record(const Ttool_args& args, Ttool_output* io)
         io->out += tool_help();
         return TOOL_OK;
     }
+    Tpublish_target target;
+    if (!options.publish.url.empty() && !read_publish_target(options.publish, &target, &error)) {
+        tool_error(io, COMMAND, error);
+        return TOOL_BAD_INPUT;
+    }
     Ttable_appender table;
     if (!table.open(options.table.c_str(), &error)) {
         tool_error(io, COMMAND, options.table + (table.busy() ? " " : ": ") + error);
@@ -31,5 +36,9 @@ int tool_record(const Ttool_args& args, Ttool_output* io)
                    options.table + ": " + std::to_string(table.dropped_bytes()) +
                        " bytes of a last line cut short dropped, kept in \"" + table.dropped_path() + "\"");
     Trecorder recorder(options, &table, io);
+    if (!options.publish.url.empty() && !recorder.publish(target, &error)) {
+        tool_error(io, COMMAND, error);
+        return TOOL_BAD_INPUT;
+    }
     return recorder.run();
 }
