@@ -119,7 +119,7 @@ bool ca_readable(const std::string& path, std::string* error)
     std::ifstream file(path, std::ios::binary);
     char first = 0;
     if (file && file.get(first)) return true;
-    *error = "--ca: \"" + path + "\" cannot be read" + (file ? " (empty)" : "");
+    *error = "--ca: \"" + path + "\" cannot be read";
     return false;
 }
 
