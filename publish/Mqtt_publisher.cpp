@@ -69,6 +69,7 @@ public:
     void rows_written() override
     {
         std::lock_guard<std::mutex> hold(lock);
+        caught_up = false;
         nudge();
     }
     void stop() override;
@@ -97,7 +98,7 @@ private:
     void run_sender();
     bool take_table(std::unique_lock<std::mutex>& hold);
     bool next_table_due(std::unique_lock<std::mutex>& hold);
-    bool send_rows(std::unique_lock<std::mutex>& hold);
+    bool send_rows(std::unique_lock<std::mutex>& hold, bool* at_end);
     void publish_read(std::vector<Tstored_row>& rows, std::unique_lock<std::mutex>& hold);
     void save_state(std::unique_lock<std::mutex>& hold, bool now);
 
@@ -122,6 +123,9 @@ private:
     bool stopping = false;
     bool stopped = false;
     bool refused_login = false;
+    // Every row of the table has been acknowledged, as far as the sender
+    // knows; a stop waits for it a while.
+    bool caught_up = false;
     // Set on each new connection, so that the sender sends again what the
     // broken one left unacknowledged.
     bool connected = false;
@@ -149,12 +153,17 @@ private:
     std::thread sender;
 };
 
+// The rows written just before are sent and acknowledged first, when the
+// broker is there to take them.
 void Tmqtt_publisher::stop()
 {
     {
-        std::lock_guard<std::mutex> hold(lock);
+        std::unique_lock<std::mutex> hold(lock);
         if (stopped) return;
-        stopped = stopping = true;
+        stopped = true;
+        nudge();
+        changed.wait_for(hold, OFFLINE_WAIT, [this] { return !connected || refused_login || caught_up; });
+        stopping = true;
         nudge();
     }
     sender.join();
@@ -320,7 +329,12 @@ void Tmqtt_publisher::run_sender()
             uint64_t offset = 0;
             if (window.resume_point(&seq, &offset)) source.seek(seq, offset);
         }
-        const bool sent = connected && window.room() > 0 && send_rows(hold);
+        bool at_end = false;
+        const bool sent = connected && window.room() > 0 && send_rows(hold, &at_end);
+        if (at_end && window.empty() && !caught_up) {
+            caught_up = true;
+            changed.notify_all();
+        }
         save_state(hold, false);
         if (!sent && !stopping && !nudged)
             changed.wait_for(hold, saved_seq != window.acknowledged() ? STATE_EVERY : LOOK_EVERY,
@@ -375,7 +389,7 @@ bool Tmqtt_publisher::take_table(std::unique_lock<std::mutex>& hold)
 }
 
 // The rows after the last one sent, as many as the window has room for.
-bool Tmqtt_publisher::send_rows(std::unique_lock<std::mutex>& hold)
+bool Tmqtt_publisher::send_rows(std::unique_lock<std::mutex>& hold, bool* at_end)
 {
     const size_t room = window.room();
     const unsigned on = connection;
@@ -385,6 +399,7 @@ bool Tmqtt_publisher::send_rows(std::unique_lock<std::mutex>& hold)
     const bool read = source.read(room, &rows, &error);
     hold.lock();
     if (!read) report(table + ": " + error);
+    *at_end = read && rows.empty();
     if (rows.empty()) return false;
     if (!connected || on != connection) {
         source.seek(rows.front().seq, rows.front().offset);
