@@ -14,11 +14,16 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "events/Log_capture.h"
+#include "link/Lumo_data.h"
+#include "publish/Journal_publisher.h"
 #include "sim/Port_link.h"
 #include "sim/Zeta_simulator.h"
 #include "tool/Tool_fixtures.h"
@@ -146,6 +151,12 @@ std::string expected_message(const std::string& row, const std::string& station,
            ",\"utc\":\"" + utc + "\",\"delta_mV\":{\"A\":" + value(3) + ",\"B\":" + value(4) + ",\"C\":" + value(5) +
            ",\"T\":" + value(6) + "},\"ppb\":{\"A\":" + value(8) + ",\"B\":" + value(9) + ",\"C\":" + value(10) +
            "},\"ntu\":" + value(11) + ",\"temp_C\":" + value(7) + "}";
+}
+
+std::string read_path(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 size_t seq_of(const std::string& message)
@@ -336,6 +347,56 @@ TEST_F(Broker, TlsWithALoginAndARefusedOne)
     EXPECT_EQ(unreadable.status, 2);
     EXPECT_EQ(unreadable.err, "lumo2-tool record: --ca: \"" + dir.file("missing.crt") + "\" cannot be read\n");
     EXPECT_EQ(dir.read("never.csv"), "");
+}
+
+// The program's side: the journal is the store, and "clear" begins a new
+// journal whose rows are numbered from 1 again.
+TEST_F(Broker, TheProgramPublishesItsJournalAndFollowsTheNextOne)
+{
+    configure();
+    start_broker();
+    subscribe();
+    Log_capture log;
+    Tmeasure_table table;
+    Tmeasure_journal journal(&table);
+    journal.start(dir.file("journal"));
+    std::unique_ptr<Tjournal_publisher> publishing =
+        Tjournal_publisher::start({url(), "p1", ""}, &table, &journal);
+    ASSERT_TRUE(publishing);
+    auto add_row = [&](int32_t timestamp) {
+        Tlumo_measure measure;
+        measure.timestamp = timestamp;
+        measure.delta[0] = 12.5f;
+        table.table_add(&measure);
+    };
+    add_row(1607337600);
+    add_row(1607337610);
+    const std::string first = journal.current_path();
+    table.table_clear();
+    add_row(1607337620);
+    ASSERT_NE(journal.current_path(), first);
+    ASSERT_TRUE(eventually([&] { return received().size() >= 3; })) << dir.read("received");
+    const std::vector<std::string> messages = received();
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_NE(messages[0].find("\"seq\":1,\"time\":1607337600,"), std::string::npos) << messages[0];
+    EXPECT_NE(messages[1].find("\"seq\":2,\"time\":1607337610,"), std::string::npos) << messages[1];
+    EXPECT_NE(messages[2].find("\"seq\":1,\"time\":1607337620,"), std::string::npos) << messages[2];
+    const std::string second = journal.current_path();
+    publishing.reset();
+    EXPECT_EQ(read_path(first + ".published"), "acknowledged 2 1607337610\n");
+    EXPECT_EQ(read_path(second + ".published"), "acknowledged 1 1607337620\n");
+    EXPECT_EQ(log.lines().at(0), "MQTT: publishing every row of the journal to 127.0.0.1:" + std::to_string(port) +
+                                     " as lab/p1/row");
+
+    // What cannot be published is one line of the log, and nothing else.
+    log.lines().clear();
+    EXPECT_FALSE(Tjournal_publisher::start({"mqtt//broken", "p1", ""}, &table, &journal));
+    Tmeasure_journal without_folder(&table);
+    EXPECT_FALSE(Tjournal_publisher::start({url(), "p1", ""}, &table, &without_folder));
+    EXPECT_EQ(log.lines(), (std::vector<std::string>{
+                               "ERROR : MQTT: --publish: \"mqtt//broken\" is not mqtt://[USER[:PASSWORD]@]HOST[:PORT]/"
+                               "PREFIX or mqtts://...; nothing is published",
+                               "ERROR : MQTT: no journal, which holds the rows to publish; nothing is published"}));
 }
 
 }  // namespace
