@@ -457,6 +457,8 @@ void Tmqtt_publisher::save_state(std::unique_lock<std::mutex>& hold, bool now)
 
 }  // namespace
 
+std::string publishing_unavailable() { return std::string(); }
+
 std::unique_ptr<Tpublisher> start_publisher(const Tpublish_target& target, std::function<void()> on_report,
                                             std::string*)
 {

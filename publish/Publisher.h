@@ -30,6 +30,9 @@ public:
     virtual bool refused() const = 0;
 };
 
+// Why this build cannot publish; empty where it can.
+std::string publishing_unavailable();
+
 // A publisher to the target, running; on_report is called on a thread of
 // the publisher whenever reports wait. Null, with the reason in *error,
 // where this build cannot publish.

@@ -1,3 +1,4 @@
+#include "publish/Publisher.h"
 #include "tool/Record_options.h"
 #include "tool/Recorder.h"
 #include "tool/Tool.h"
@@ -8,6 +9,14 @@
 namespace {
 
 const char COMMAND[] = "record";
+
+// The broker to publish to, checked before the table is touched.
+bool check_publishing(const Tpublish_options& options, Tpublish_target* target, std::string* error)
+{
+    if (options.url.empty()) return true;
+    *error = publishing_unavailable();
+    return error->empty() && read_publish_target(options, target, error);
+}
 
 }  // namespace
 
@@ -22,7 +31,7 @@ int tool_record(const Ttool_args& args, Ttool_output* io)
         return TOOL_OK;
     }
     Tpublish_target target;
-    if (!options.publish.url.empty() && !read_publish_target(options.publish, &target, &error)) {
+    if (!check_publishing(options.publish, &target, &error)) {
         tool_error(io, COMMAND, error);
         return TOOL_BAD_INPUT;
     }
