@@ -46,6 +46,14 @@ milliseconds first_retry()
     return ms > 0 ? milliseconds(ms) : FIRST_RETRY;
 }
 
+// The library's sentences end in a full stop; ours go on after them.
+std::string reason_text(const char* sentence)
+{
+    std::string text = sentence ? sentence : "";
+    if (!text.empty() && text.back() == '.') text.pop_back();
+    return text;
+}
+
 bool login_refused(int connack)
 {
     return connack == 4 || connack == 5;  // bad user name or password; not authorised
@@ -193,7 +201,8 @@ void Tmqtt_publisher::run_network()
         connected = false;
         if (was_connected) wait = first;
         if (!stopping && !refused_login && outage.empty()) {
-            outage = result == MOSQ_ERR_CONN_LOST || result == MOSQ_ERR_SUCCESS ? "connection lost" : mosquitto_strerror(result);
+            const bool lost = result == MOSQ_ERR_CONN_LOST || result == MOSQ_ERR_SUCCESS;
+            outage = lost ? "connection lost" : reason_text(mosquitto_strerror(result));
             report(target.broker() + ": " + outage + "; rows are kept and sent once it answers");
         }
         hold.unlock();
@@ -278,7 +287,7 @@ void Tmqtt_publisher::on_connected(mosquitto* running, int connack)
 {
     std::lock_guard<std::mutex> hold(lock);
     if (connack != 0) {
-        const std::string reason = mosquitto_connack_string(connack);
+        const std::string reason = reason_text(mosquitto_connack_string(connack));
         if (login_refused(connack)) {
             refused_login = true;
             report(target.broker() + " refused the login: " + reason);
@@ -301,7 +310,10 @@ void Tmqtt_publisher::on_connected(mosquitto* running, int connack)
 void Tmqtt_publisher::on_published(int mid)
 {
     std::lock_guard<std::mutex> hold(lock);
+    // Message ids come round again in a long session: the status's is
+    // forgotten once acknowledged.
     if (mid == status_mid) {
+        status_mid = -1;
         offline_acknowledged = true;
         return;
     }

@@ -336,7 +336,7 @@ TEST_F(Broker, TlsWithALoginAndARefusedOne)
                  tls_url + " --ca '" + dir.file("ca.crt") + "'");
     EXPECT_EQ(refused.status, 2);
     EXPECT_NE(refused.err.find("lumo2-tool record: 127.0.0.1:" + std::to_string(port) +
-                               " refused the login: Connection Refused: not authorised.\n"),
+                               " refused the login: Connection Refused: not authorised\n"),
               std::string::npos)
         << refused.err;
 
