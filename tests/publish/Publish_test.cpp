@@ -191,6 +191,20 @@ TEST(Row_source, TakesOnlyCompleteRowsAndGoesOnAfterTheAcknowledgedOne)
         EXPECT_EQ(rows.at(0).line, ROW_1);
     }
 
+    // A row longer than the few bytes read for one row at a time.
+    Tmeasure_row wide = {1607337630, {3e38f, -3e38f, 3e38f, -3e38f}, 18.5f, {3e38f, 3e38f, 3e38f}, 3e38f};
+    std::string wide_line;
+    Tmeasure_table::row_text(wide, &wide_line);
+    ASSERT_GT(wide_line.size(), 300u);
+    dir.write("t.csv", header() + ROW_1 + "\r\n" + ROW_2 + "\r\n" + ROW_3 + "\r\n" + wide_line + ROW_1 + "\r\n");
+    ASSERT_TRUE(source.open(table, {3, "1607337620"}, &matched, &error));
+    for (const std::string& expected : {wide_line.substr(0, wide_line.size() - 2), std::string(ROW_1)}) {
+        rows.clear();
+        ASSERT_TRUE(source.read(1, &rows, &error)) << error;
+        ASSERT_EQ(rows.size(), 1u);
+        EXPECT_EQ(rows[0].line, expected);
+    }
+
     dir.write("other.csv", "Time;Value\r\n1;2\r\n");
     EXPECT_FALSE(source.open(dir.file("other.csv"), {}, &matched, &error));
     EXPECT_EQ(error, "not a measurement table: line 1 is not the table's header");
