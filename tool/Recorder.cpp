@@ -47,7 +47,10 @@ int Trecorder::run()
     connect_wait.setDelay(CONNECT_WAIT_MS);
     pump.run();
     if (started) dispatch_command(CMD_STOP);
-    if (publisher) publisher->stop();
+    if (publisher) {
+        publisher->stop();
+        show_publisher_reports();
+    }
     return status;
 }
 
