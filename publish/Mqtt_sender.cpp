@@ -38,7 +38,9 @@ void Tmqtt_publisher::run_sender()
         }
         bool at_end = false;
         const bool sent = connected && window.room() > 0 && send_rows(hold, &at_end);
-        if (at_end && window.empty() && !caught_up) {
+        // A row written while the file was being read leaves it nudged:
+        // caught up only if nothing came meanwhile.
+        if (at_end && window.empty() && !caught_up && !nudged) {
             caught_up = true;
             changed.notify_all();
         }
