@@ -294,13 +294,25 @@ TEST_F(Broker, AnOutageAndARestartLoseNothing)
     ASSERT_TRUE(eventually([&] { return !received().empty() && seq_of(received().back()) == rows.size(); }))
         << "the rows written before the stop went out with it";
     size_t next = 1;
+    std::vector<int> arrivals(rows.size() + 1);
     for (const std::string& message : received()) {
         const size_t seq = seq_of(message);
         ASSERT_TRUE(seq == next || seq < next) << "row " << next << " missing or out of order: " << message;
         if (seq == next) next++;
+        EXPECT_LE(++arrivals.at(seq), 2) << "row " << seq << " sent again and again";
         EXPECT_EQ(message, expected_message(rows.at(seq - 1), "s1", seq));
     }
     EXPECT_EQ(next, rows.size() + 1);
+    // Each outage said once by each run of the recorder, however often it
+    // tried again.
+    const std::string broker_name = "127.0.0.1:" + std::to_string(port);
+    const std::string said = dir.read("recorder.log");
+    for (const std::string& outage : {broker_name + ": connection lost; rows are kept and sent once it answers\n",
+                                      broker_name + ": Connection refused; rows are kept and sent once it answers\n"}) {
+        size_t times = 0;
+        for (size_t at = said.find(outage); at != std::string::npos; at = said.find(outage, at + 1)) times++;
+        EXPECT_EQ(times, 1u) << outage << said;
+    }
 }
 
 TEST_F(Broker, TlsWithALoginAndARefusedOne)
