@@ -22,6 +22,7 @@
 #include "events/Lib_cpp_os.h"
 #include "events/Stop_signal.h"
 #include "events/Wsignal.h"
+#include "publish/Journal_publisher.h"
 #include "sim/Simulated_instrument.h"
 #include "view/Chart_pane.h"
 #include "view/Tracer_test_pane.h"
@@ -50,6 +51,16 @@ bool parse_period(const std::string& text, unsigned* out)
     const unsigned long value = std::strtoul(text.c_str(), &end, 10);
     if (text.empty() || *end != '\0' || value < 1 || value > 86400000) return false;
     *out = unsigned(value);
+    return true;
+}
+
+// "--name=value" or "--name value"; *at moves past a value in its own word.
+bool option_argument(int argc, char** argv, int* at, const char* name, std::string* value, std::string* error)
+{
+    if (option_value(argv[*at], name, value)) return true;
+    if (std::strcmp(argv[*at], name) != 0) return false;
+    if (*at + 1 >= argc) *error = std::string(name) + " needs a value";
+    else *value = argv[++*at];
     return true;
 }
 
@@ -144,11 +155,15 @@ void load_tracer_inputs(const Twindows& windows, const std::string& path)
     windows.view->Tracer_test_pane1->show_inputs();
 }
 
-void on_start(const Twindows& windows, const Tapp_options& options, Tsimulated_instrument* simulated)
+void on_start(const Twindows& windows, const Tapp_options& options, Tsimulated_instrument* simulated,
+              std::unique_ptr<Tjournal_publisher>* publishing)
 {
     log_reset();
     dispatch_command(CMD_MODE_MAIN);
     start_journal();
+    if (!options.publish.url.empty())
+        *publishing = Tjournal_publisher::start(options.publish, &the_app()->view_master.table,
+                                                &the_app()->view_master.journal);
     if (simulated) simulated->start(the_app());
     else the_app()->common.start();
     if (options.observer) options.observer("started");
@@ -210,11 +225,13 @@ void run_loop(int argc, char** argv, const Tapp_options& options)
     if (options.simulate && !(simulated = Tsimulated_instrument::open(&simulator_error)))
         std::fprintf(stderr, "lumo2: no simulated instrument: %s\n", simulator_error.c_str());
     std::unique_ptr<Twindows> windows;
+    std::unique_ptr<Tjournal_publisher> publishing;
     const bool created = guarded([&] {
         windows = std::make_unique<Twindows>(options);
         Twindows* made = windows.get();
         Tsimulated_instrument* instrument = simulated.get();
-        windows->signal->setStartHandler([made, &options, instrument] { on_start(*made, options, instrument); });
+        windows->signal->setStartHandler(
+            [made, &options, instrument, &publishing] { on_start(*made, options, instrument, &publishing); });
     });
     if (!created) return;
     // Ctrl+C and SIGTERM end the program as "exit" does, on the GUI thread.
@@ -222,7 +239,10 @@ void run_loop(int argc, char** argv, const Tapp_options& options)
         QMetaObject::invokeMethod(&application, [] { dispatch_command(CMD_EXIT); }, Qt::QueuedConnection);
     });
     application.exec();
-    guarded([&] { shut_down(windows.get(), options); });
+    guarded([&] {
+        publishing.reset();
+        shut_down(windows.get(), options);
+    });
 }
 
 }  // namespace
@@ -239,6 +259,10 @@ bool parse_options(int argc, char** argv, Tapp_options* options, std::string* er
             options->version = true;
         } else if (std::strcmp(argument, "--simulate") == 0) {
             options->simulate = true;
+        } else if (option_argument(argc, argv, &i, "--publish", &options->publish.url, error) ||
+                   option_argument(argc, argv, &i, "--station", &options->publish.station, error) ||
+                   option_argument(argc, argv, &i, "--ca", &options->publish.ca, error)) {
+            if (!error->empty()) return false;
         } else if (option_value(argument, "--show", &value)) {
             if (!known_window(value)) {
                 *error = "unknown window for --show: " + value;
@@ -270,6 +294,14 @@ const char* usage_text()
            "  --help       show this text and exit\n"
            "  --version    show the version and exit\n"
            "  --simulate   run on a simulated instrument, linked as a free COM port from COM200\n"
+           "  --publish URL\n"
+           "               publish every journalled row to an MQTT broker:\n"
+           "               mqtt://[USER[:PASSWORD]@]HOST[:PORT]/PREFIX or mqtts://... (TLS);\n"
+           "               the password may come from LUMO2_MQTT_PASSWORD\n"
+           "  --station NAME\n"
+           "               the station's topic level (default: the host name)\n"
+           "  --ca FILE    the certificate authority that signs the broker's certificate\n"
+           "               (default: the system's)\n"
            "Toolkit options such as -platform NAME are passed on to Qt.\n";
 }
 

@@ -2,6 +2,8 @@
 #include <functional>
 #include <string>
 
+#include "publish/Publish_target.h"
+
 // What the command line asked for.
 struct Tapp_options {
     bool help = false;
@@ -28,6 +30,9 @@ struct Tapp_options {
     std::function<void(const char* stage)> observer;
     // Runs on a simulated instrument linked as a free COM port from COM200.
     bool simulate = false;
+    // --publish URL [--station NAME] [--ca FILE]: every journalled row to
+    // an MQTT broker.
+    Tpublish_options publish;
     // Options of further subsystems are added here and in parse_options.
 };
 

@@ -27,3 +27,5 @@ const char* user_data_variable();
 // Creates the folder and its missing parents. False with the system's
 // reason in *error.
 bool make_directories(const std::string& path, std::string* error);
+// The computer's name on the network; empty when the system gives none.
+std::string host_name();

@@ -218,3 +218,10 @@ bool make_directories(const std::string& path, std::string* error)
     if (::stat(path.c_str(), &status) != 0) return failed(errno);
     return S_ISDIR(status.st_mode) || failed(ENOTDIR);
 }
+
+std::string host_name()
+{
+    char name[256] = {};
+    if (gethostname(name, sizeof name - 1) != 0) return std::string();
+    return name;
+}

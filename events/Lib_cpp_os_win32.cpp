@@ -188,3 +188,11 @@ bool make_directories(const std::string& path, std::string* error)
     if (!made && error) *error = system_error_text(reason);
     return made;
 }
+
+std::string host_name()
+{
+    char name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD length = sizeof name;
+    if (!GetComputerNameA(name, &length)) return std::string();
+    return std::string(name, length);
+}

@@ -12,9 +12,10 @@ if [ ! -f "$dir/build.ninja" ]; then
   cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DLUMO2_BENCH=ON >/dev/null
 fi
 cmake --build "$dir" --target lumo2_bench_receive lumo2_bench_journal lumo2_bench_analysis lumo2_bench_gui \
-  lumo2_bench_latency lumo2_bench_startup lumo2_bench_idle lumo2_bench_probe
+  lumo2_bench_latency lumo2_bench_startup lumo2_bench_idle lumo2_bench_probe lumo2_bench_publish
 
-benches=(lumo2_bench_receive lumo2_bench_journal lumo2_bench_analysis lumo2_bench_gui lumo2_bench_latency lumo2_bench_startup)
+benches=(lumo2_bench_receive lumo2_bench_journal lumo2_bench_analysis lumo2_bench_gui lumo2_bench_latency lumo2_bench_startup
+  lumo2_bench_publish)
 [ "${1:-}" = "--quick" ] || benches+=(lumo2_bench_idle)
 
 export QT_QPA_PLATFORM=offscreen

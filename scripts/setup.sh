@@ -8,6 +8,10 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libqcustomplot-dev libgl-dev
   libtinyxml-dev
+  libmosquitto-dev
+  # The broker tests start their own mosquitto on a free port; the package's
+  # system service, where one starts, is neither needed nor disturbed.
+  mosquitto mosquitto-clients openssl
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev llvm
   xvfb xauth x11-apps imagemagick

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <utility>
 
 #include "tool/Tool_args.h"
 
@@ -56,7 +57,7 @@ bool read_period(const std::string& text, int* period_ms)
 bool read_record_options(const Ttool_args& args, Trecord_options* options, std::string* error)
 {
     Ttool_command_line line;
-    if (!line.parse(args, {"--port", "--lamps", "--every", "--count", "--constants", "-o"}, error, {"--verbose"}))
+    if (!line.parse(args, {"--port", "--lamps", "--every", "--count", "--constants", "-o", "--publish", "--station", "--ca"}, error, {"--verbose"}))
         return false;
     options->help = line.wants_help();
     if (options->help) return true;
@@ -86,6 +87,13 @@ bool read_record_options(const Ttool_args& args, Trecord_options* options, std::
         return false;
     }
     if (const std::string* constants = line.option("--constants")) options->constants = *constants;
+    for (auto [name, value] : {std::pair{"--publish", &options->publish.url},
+                               std::pair{"--station", &options->publish.station}, std::pair{"--ca", &options->publish.ca}})
+        if (const std::string* given = line.option(name)) *value = *given;
+    if (options->publish.url.empty() && (line.option("--station") || line.option("--ca"))) {
+        *error = "--station and --ca go with --publish";
+        return false;
+    }
     options->table = *table;
     options->verbose = line.flag("--verbose");
     return true;

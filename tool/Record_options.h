@@ -1,6 +1,7 @@
 #pragma once
 #include <string>
 
+#include "publish/Publish_target.h"
 #include "tool/Tool.h"
 
 // What "lumo2-tool record" is asked to do.
@@ -13,6 +14,7 @@ struct Trecord_options {
     std::string constants;       // calibration constants file; empty: none
     std::string table;           // the saved table to write or continue
     bool verbose = false;        // the log lines go to standard error
+    Tpublish_options publish;    // url empty: rows are not published
 };
 
 // False, with the complaint in *error, for an unknown, missing or malformed

@@ -20,11 +20,19 @@ Trecorder::Trecorder(const Trecord_options& chosen, Ttable_appender* appender, T
 {
     setParam("name", "recorder");
     ev_link.init("LINK", this);
+    ev_publisher.init("PUBLISHER", this);
     connect_wait.setParam("name", "connect_wait");
     connect_wait.connect(this);
 }
 
 Trecorder::~Trecorder() { app.view_master.table.remove_listener(this); }
+
+bool Trecorder::publish(const Tpublish_target& target, std::string* error)
+{
+    publisher = start_publisher(target, [this] { ev_publisher.trigger(); }, error);
+    if (publisher) publisher->publish_table(options.table);
+    return publisher != nullptr;
+}
 
 // A stop asked for before the pump runs makes it return at once, so the
 // stop signal is watched from the start.
@@ -39,6 +47,10 @@ int Trecorder::run()
     connect_wait.setDelay(CONNECT_WAIT_MS);
     pump.run();
     if (started) dispatch_command(CMD_STOP);
+    if (publisher) {
+        publisher->stop();
+        show_publisher_reports();
+    }
     return status;
 }
 
@@ -65,7 +77,9 @@ void Trecorder::log_line(const char* line)
 
 void Trecorder::OnEvent(Tmy_event* event)
 {
-    if (event == &connect_wait.ev_success && ui.link() == Trecord_ui::LINK_NOT_YET) {
+    if (event == &ev_publisher) {
+        show_publisher_reports();
+    } else if (event == &connect_wait.ev_success && ui.link() == Trecord_ui::LINK_NOT_YET) {
         fail(TOOL_PORT_FAILED, std::string(app.common.port_name.c_str()) + ": unable to open the port");
     } else if (event == &ev_link && ui.link() == Trecord_ui::LINK_CONNECTED && !started) {
         started = true;
@@ -93,7 +107,20 @@ void Trecorder::row_added()
     io->out += line + "\n";
     io->show_now();
     rows++;
+    if (publisher) publisher->rows_written();
     if (options.count != 0 && rows >= options.count) pump.stop();
+}
+
+// A refused login ends the recording: every attempt would be refused.
+void Trecorder::show_publisher_reports()
+{
+    const bool refused = publisher->refused();
+    const std::vector<std::string> reports = publisher->take_reports();
+    for (size_t at = 0; at < reports.size(); ++at) {
+        if (refused && at + 1 == reports.size()) fail(TOOL_BAD_INPUT, reports[at]);
+        else tool_error(io, COMMAND, reports[at]);
+    }
+    io->show_now();
 }
 
 void Trecorder::fail(int failure, const std::string& message)

@@ -1,10 +1,12 @@
 #pragma once
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/Lumo2_app.h"
 #include "events/Delay_resource.h"
 #include "events/Event_pump.h"
+#include "publish/Publisher.h"
 #include "tool/Record_options.h"
 #include "tool/Record_ui.h"
 #include "view/Measure_table.h"
@@ -22,6 +24,10 @@ public:
     Trecorder(const Trecord_options& options, Ttable_appender* table, Ttool_output* io);
     ~Trecorder() override;
 
+    // Every row is also published to the broker, the table being the
+    // store. False, with the reason, where this build cannot publish.
+    bool publish(const Tpublish_target& target, std::string* error);
+
     // Until the rows asked for are in, a stop is requested (Ctrl+C, SIGTERM)
     // or the port fails. Returns the exit status.
     int run();
@@ -37,6 +43,7 @@ private:
     void log_line(const char* line);
     bool load_constants();
     void fail(int failure, const std::string& message);
+    void show_publisher_reports();
 
     // The application record is installed before the windows are made,
     // which switch the bridge's mode in it.
@@ -53,6 +60,7 @@ private:
     Tlumo2_app app;
     Tinstalled_app installed_app{&app};
     Tmy_event ev_link;
+    Tmy_event ev_publisher;
     Trecord_ui ui;
     Tevent_pump pump;
     Tdelay_resource connect_wait;
@@ -60,4 +68,6 @@ private:
     bool started = false;
     unsigned long rows = 0;
     int status = TOOL_OK;
+    // After the events it raises, so that it stops before they go.
+    std::unique_ptr<Tpublisher> publisher;
 };

@@ -30,7 +30,18 @@ bool next_line(std::string_view* text, std::string_view* line)
     return true;
 }
 
-bool split_cells(std::string_view line, Tsaved_cells* row, std::string* error)
+bool read_timestamp(std::string_view cell, int32_t* timestamp)
+{
+    uint32_t value = 0;
+    const char* end = cell.data() + cell.size();
+    const auto [stop, failure] = std::from_chars(cell.data(), end, value);
+    *timestamp = static_cast<int32_t>(value);
+    return failure == std::errc() && stop == end && !cell.empty();
+}
+
+}  // namespace
+
+bool split_saved_line(std::string_view line, Tsaved_cells* row, std::string* error)
 {
     size_t cells = 0;
     size_t start = 0;
@@ -48,17 +59,6 @@ bool split_cells(std::string_view line, Tsaved_cells* row, std::string* error)
     return false;
 }
 
-bool read_timestamp(std::string_view cell, int32_t* timestamp)
-{
-    uint32_t value = 0;
-    const char* end = cell.data() + cell.size();
-    const auto [stop, failure] = std::from_chars(cell.data(), end, value);
-    *timestamp = static_cast<int32_t>(value);
-    return failure == std::errc() && stop == end && !cell.empty();
-}
-
-}  // namespace
-
 bool read_saved_table(std::string_view text,
                       const std::function<bool(const Tsaved_cells& cells, std::string* fault)>& on_row,
                       std::string* error)
@@ -71,7 +71,7 @@ bool read_saved_table(std::string_view text,
     for (int number = 2; next_line(&text, &line); ++number) {
         Tsaved_cells row;
         std::string fault = "empty line";
-        if (line.empty() || !split_cells(line, &row, &fault) || !on_row(row, &fault)) {
+        if (line.empty() || !split_saved_line(line, &row, &fault) || !on_row(row, &fault)) {
             *error = "line " + std::to_string(number) + ": " + fault;
             return false;
         }

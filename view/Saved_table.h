@@ -19,6 +19,10 @@ bool read_saved_table(std::string_view text,
                       const std::function<bool(const Tsaved_cells& cells, std::string* fault)>& on_row,
                       std::string* error);
 
+// The cells of one line without its line end; false, with the count found
+// in *error, for a line of another number of cells.
+bool split_saved_line(std::string_view line, Tsaved_cells* cells, std::string* error);
+
 // A value cell: "-" gives the undefined marker, a number its
 // single-precision value. False for anything else.
 bool read_saved_value(std::string_view cell, float* value);

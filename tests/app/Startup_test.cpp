@@ -113,6 +113,7 @@ struct Toptions_case {
     bool version;
     const char* show;
     unsigned request_every_ms = 0;
+    Tpublish_options publish = {};
 };
 
 TEST(Options, ParsedOrRefused)
@@ -130,6 +131,11 @@ TEST(Options, ParsedOrRefused)
         {{"--request-every=0"}, false, false, false, ""},
         {{"--request-every=1s"}, false, false, false, ""},
         {{"--request-every="}, false, false, false, ""},
+        {{"--publish", "mqtt://h/t", "--station=s1", "--ca", "ca.pem", "-platform", "offscreen"}, true, false, false, "",
+         0, {"mqtt://h/t", "s1", "ca.pem"}},
+        {{"--publish=mqtt://h/t"}, true, false, false, "", 0, {"mqtt://h/t", "", ""}},
+        {{"--publish"}, false, false, false, ""},
+        {{"--simulate", "--ca"}, false, false, false, ""},
     };
     for (const Toptions_case& c : cases) {
         std::vector<char*> argv = {const_cast<char*>("lumo2")};
@@ -145,6 +151,9 @@ TEST(Options, ParsedOrRefused)
         EXPECT_EQ(options.show, c.show);
         EXPECT_EQ(options.request_every_ms, c.request_every_ms);
         EXPECT_EQ(options.exit_pause_ms, 1000u);
+        EXPECT_EQ(options.publish.url, c.publish.url);
+        EXPECT_EQ(options.publish.station, c.publish.station);
+        EXPECT_EQ(options.publish.ca, c.publish.ca);
     }
 }
 

@@ -64,6 +64,8 @@ linked_packages() {
 for package in $(linked_packages); do
   check "depends on $package" grep -qxF "$package" <<<"$depends"
 done
+# Publishing to MQTT is part of the Linux programs, not an optional extra.
+check "depends on libmosquitto1" grep -qxF libmosquitto1 <<<"$depends"
 
 # Its warnings are shown; only errors fail.
 lintian --fail-on error "$deb" 2>&1 | grep -v '^running with root privileges' || true

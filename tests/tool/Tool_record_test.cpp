@@ -305,6 +305,8 @@ TEST(Tool_record_options, ReadOrRefused)
         {{"--port", "3", "--every", "10s", "-o", "t.csv"}, "--every takes seconds from 1 to 86400", 0, 0, 0},
         {{"--port", "3", "--count", "-1", "-o", "t.csv"}, "--count takes a whole number of rows", 0, 0, 0},
         {{"--port", "3", "--verbose", "--verbose", "-o", "t.csv"}, "option \"--verbose\" given twice", 0, 0, 0},
+        {{"--port", "3", "-o", "t.csv", "--publish", "mqtt://h/t", "--station", "s", "--ca", "c"}, nullptr, 0x0F, 10000, 0},
+        {{"--port", "3", "-o", "t.csv", "--station", "s"}, "--station and --ca go with --publish", 0, 0, 0},
     };
     for (const auto& c : cases) {
         Trecord_options options;
