@@ -57,8 +57,9 @@ void Tlumo2_view_master::window_closed() {
 }
 
 std::string Tlumo2_view_master::state_text() const {
-    std::string text = running ? "Measuring, a row every " + std::to_string(request_period_ms / 1000) + " s"
-                               : std::string("Stopped");
+    const std::string period = request_period_ms % 1000 == 0 ? std::to_string(request_period_ms / 1000) + " s"
+                                                             : std::to_string(request_period_ms) + " ms";
+    std::string text = running ? "Measuring, a row every " + period : std::string("Stopped");
     if (table.data_rows() > 0) {
         Tmy_string date;
         table.cell_text(table.data_rows() - 1, 1, &date);

@@ -42,6 +42,8 @@ public:
     void show_state();
     // What to write beside the journal for a start after a crash.
     Tresume_state resume_state() const;
+    // Writes it beside the current journal when it or the journal changed.
+    void keep_state();
     // The constants file loaded last; empty when none is loaded.
     const std::string& constants_file() const { return constants_path; }
     // The time from one periodic request to the next, in whole ticks (a
@@ -59,8 +61,6 @@ public:
     Tmeasure_journal journal{&table};
 
 private:
-    void keep_state();
-
     unsigned char running = 0;
     // The lamps of the last request (all ticked until the first).
     unsigned requested_lamps = 0xF;

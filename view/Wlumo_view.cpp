@@ -208,6 +208,7 @@ void TFlumo_view::open_journal()
 bool TFlumo_view::continue_journal(const char* path)
 {
     if (!the_app() || !the_app()->view_master.journal.reopen(path)) return false;
+    the_app()->view_master.keep_state();
     the_app()->tracer_test.journal_changed();
     Tracer_test_pane1->show_inputs();
     return true;
