@@ -45,11 +45,20 @@ void resume_after_crash(TFframe* main, TFlumo_view* view)
 {
     Tlumo2_app* app = the_app();
     if (!app || app->view_master.journal.reported_open().empty()) return;
-    if (app->settings.getInt("resume", 1) != 1) return;
+    const std::string newest = app->view_master.journal.reported_open().back();
+    if (app->settings.getInt("resume", 1) != 1) {
+        main->show_banner(("The last run ended without closing its journal \"" + newest +
+                           "\". Resuming is off in File > \"settings...\"; \"Open journal...\" in Lumo View "
+                           "continues it.").c_str());
+        return;
+    }
     Tresume_plan plan;
     std::string error;
     if (!find_resume_plan(app->view_master.journal.reported_open(), &plan, &error)) {
         log_printf("Not resumed: %s", error.c_str());
+        main->show_banner(("The last run ended without closing its journal \"" + newest +
+                           "\". Not resumed: " + error + ". \"Open journal...\" in Lumo View continues it.")
+                              .c_str());
         return;
     }
     if (!view->continue_journal(plan.journal.c_str())) return;

@@ -136,7 +136,9 @@ TEST(Journal_e2e, KilledRunIsReportedAndEveryRowComesBack)
         "Journal not closed: \"" + journal + "\", " + std::to_string(ROWS_BEFORE_THE_KILL) + " complete rows";
     program.run([&] {
         EXPECT_TRUE(has_line("Fframe", "Memo0", QString::fromStdString(report)));
-        EXPECT_TRUE(control<QLabel>("Fframe", "lb_resumed")->isHidden());
+        QLabel* banner = control<QLabel>("Fframe", "lb_resumed");
+        EXPECT_FALSE(banner->isHidden());
+        EXPECT_TRUE(banner->text().contains("Resuming is off")) << banner->text().toStdString();
         EXPECT_FALSE(the_app()->view_master.is_running());
         EXPECT_EQ(the_app()->view_master.table.data_rows(), 0u);
         control<QPushButton>("Fframe", "Button1")->click();
@@ -168,7 +170,10 @@ TEST(Journal_e2e, KilledRunIsReportedAndEveryRowComesBack)
     // Closed at exit: the next start reports nothing.
     Te2e_program again;
     setenv("LUMO2_JOURNAL_DIR", journals.path.c_str(), 1);
-    again.run([] { EXPECT_EQ(count_lines_starting("Fframe", "Memo0", "Journal not closed"), 0); });
+    again.run([] {
+        EXPECT_EQ(count_lines_starting("Fframe", "Memo0", "Journal not closed"), 0);
+        EXPECT_TRUE(control<QLabel>("Fframe", "lb_resumed")->isHidden());
+    });
 }
 
 // Killed while measuring with constants loaded and lamp C unticked: the
@@ -242,7 +247,8 @@ TEST(Journal_e2e, DamagedStateFileResumesNothing)
         EXPECT_EQ(count_lines_starting("Fframe", "Memo0", "Not resumed: "), 1);
         EXPECT_FALSE(the_app()->view_master.is_running());
         EXPECT_EQ(the_app()->view_master.table.data_rows(), 0u);
-        EXPECT_TRUE(control<QLabel>("Fframe", "lb_resumed")->isHidden());
+        QLabel* banner = control<QLabel>("Fframe", "lb_resumed");
+        EXPECT_TRUE(banner->text().contains("Not resumed: ")) << banner->text().toStdString();
     });
 }
 
