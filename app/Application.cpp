@@ -13,6 +13,7 @@
 #include <initializer_list>
 #include <memory>
 
+#include "app/Crash_resume.h"
 #include "app/Gui.h"
 #include "app/Lumo2_app.h"
 #include "app/Qt_ui_port.h"
@@ -166,6 +167,7 @@ void on_start(const Twindows& windows, const Tapp_options& options, Tsimulated_i
                                                 &the_app()->view_master.journal);
     if (simulated) simulated->start(the_app());
     else the_app()->common.start();
+    resume_after_crash(windows.main.get(), windows.view.get());
     if (options.observer) options.observer("started");
     if (!options.show.empty()) {
         const Twindows* shown = &windows;

@@ -79,6 +79,12 @@ void display_set_all_modes(Tui_port* ui, int id, const char* text)
     case DSP_AUTOCONNECT:
         ui->set_checked(WIN_SETTINGS, "cb_autoconnect", number_of(text) != 0);
         break;
+    case DSP_RESUME:
+        ui->set_checked(WIN_SETTINGS, "cb_resume", number_of(text) != 0);
+        break;
+    case DSP_VIEW_STATE:
+        ui->set_text(WIN_VIEW, "lb_measuring", text);
+        break;
     case DSP_CONNECTION:
         if (same_text(text, "CONNECTED")) set_connection_lamps(ui, RGB_GREEN);
         else if (same_text(text, "DISCONNECTED")) set_connection_lamps(ui, RGB_BLACK);
@@ -152,6 +158,9 @@ void display_get_all_modes(Tui_port* ui, int id, Tmy_string* out)
     case DSP_AUTOCONNECT:
         out->assign(ui->is_checked(WIN_SETTINGS, "cb_autoconnect") ? "1" : "0");
         break;
+    case DSP_RESUME:
+        out->assign(ui->is_checked(WIN_SETTINGS, "cb_resume") ? "1" : "0");
+        break;
     }
 }
 
@@ -205,6 +214,16 @@ void dispatch_all_modes(Tlumo2_app* app, int command)
         return;
     case CMD_CONNECT:
         if (app) app->common.connectPort();
+        return;
+    case CMD_DISCONNECT:
+        if (app) app->common.disconnectPort();
+        return;
+    case CMD_CONNECT_ASKED:
+        if (app) app->common.connect_asked();
+        return;
+    case CMD_TOGGLE_CONNECTION:
+        if (app && app->common.connected()) app->common.disconnectPort();
+        else if (app) app->common.connect_asked();
         return;
     case CMD_EXIT:
     case CMD_QUIT:
@@ -361,6 +380,12 @@ bool send_to_instrument(const unsigned char* bytes, unsigned length)
 {
     Tlumo2_app* app = the_app();
     return app ? app->common.send(bytes, length) : false;
+}
+
+bool instrument_connected()
+{
+    Tlumo2_app* app = the_app();
+    return app && app->common.connected();
 }
 
 void new_data_timer_tick()

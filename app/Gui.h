@@ -10,6 +10,11 @@ enum Tcommand {
     CMD_UPDATE_PORTS = 8,
     CMD_CONNECT = 9,
     CMD_EXIT = 10,
+    CMD_DISCONNECT = 12,
+    // As CMD_CONNECT, saying so when no port is chosen.
+    CMD_CONNECT_ASKED = 14,
+    // CMD_CONNECT_ASKED when not connected, else CMD_DISCONNECT.
+    CMD_TOGGLE_CONNECTION = 16,
     CMD_SAVE_SETTINGS = 13,
     CMD_CALC_CALIBRATION = 15,
     CMD_CLEAR = 100,
@@ -26,6 +31,7 @@ enum Tdisplay_id {
     DSP_COM_PORT = 51,
     DSP_AUTOCONNECT = 110,
     DSP_CONNECTION = 111,
+    DSP_RESUME = 112,  // the settings dialog's "resume after a crash" box
     DSP_SERIAL_NUMBER = 150,
     DSP_STORE_BUTTON = 151,
     DSP_CONFIGURATION = 152,
@@ -45,6 +51,7 @@ enum Tdisplay_id {
     DSP_LAMP_T_DELTA = 318,
     DSP_VBAT = 319,
     DSP_TEMPERATURE = 320,
+    DSP_VIEW_STATE = 330,  // the view window's line on measuring and its last row
     DSP_PANEL = 600,
     DSP_TIMEZONE = 1000,
     DSP_NEW_DATA = 10000,
@@ -82,6 +89,8 @@ void log_reset();
 void dispatch_tick();
 void dispatch_data(int kind, const unsigned char* bytes, unsigned length);
 bool send_to_instrument(const unsigned char* bytes, unsigned length);
+// True while the link to the instrument is open.
+bool instrument_connected();
 
 // The calibration window's one-second timer: counts the new-data lamp down.
 void new_data_timer_tick();

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFrame>
+#include <QMouseEvent>
 
 namespace {
 
@@ -27,6 +28,24 @@ private:
     int right_margin;
 };
 
+class Tclick_watcher : public QObject {
+public:
+    Tclick_watcher(QFrame* lamp, std::function<void()> clicked) : QObject(lamp), clicked(std::move(clicked))
+    {
+        lamp->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::MouseButtonRelease) return false;
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) clicked();
+        return true;
+    }
+
+private:
+    std::function<void()> clicked;
+};
+
 }  // namespace
 
 QFrame* new_lamp_panel(QWidget* parent, const char* name, int x, int y, int size)
@@ -46,4 +65,11 @@ QFrame* new_lamp_panel(QWidget* parent, const char* name, int x, int y, int size
 void keep_at_top_right(QFrame* lamp, int right_margin)
 {
     if (lamp->parentWidget()) new Tcorner_keeper(lamp, right_margin);
+}
+
+void on_lamp_click(QFrame* lamp, const char* tip, std::function<void()> clicked)
+{
+    lamp->setCursor(Qt::PointingHandCursor);
+    lamp->setToolTip(QString::fromUtf8(tip));
+    new Tclick_watcher(lamp, std::move(clicked));
 }

@@ -65,7 +65,10 @@ void Tqt_ui_port::show_page(Twindow window, const char* page)
     }
 }
 
-void Tqt_ui_port::quit() { QCoreApplication::quit(); }
+// Leaves every event loop at once. quit() would first close each window,
+// and a window may ask before it closes (the view while it measures): an
+// exit or a SIGTERM must not wait for an answer, nor be refused.
+void Tqt_ui_port::quit() { QCoreApplication::exit(0); }
 
 void Tqt_ui_port::set_text(Twindow window, const char* control, const char* text)
 {

@@ -92,6 +92,11 @@ TFframe::TFframe(QWidget* parent) : QMainWindow(parent)
     Button2 = placed(new QPushButton("Lumo Cal", Panel1), "Button2", {248, 184, 75, 73});
 
     pl_connected = new_lamp_panel(Panel1, "pl_connected", 392, 8, 25);
+    lb_resumed = placed(new QLabel(Panel1), "lb_resumed", {8, 276, 426, 150});
+    lb_resumed->setWordWrap(true);
+    lb_resumed->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lb_resumed->setStyleSheet("QLabel { background: #fff3c4; border: 1px solid #c9a200; padding: 6px; }");
+    lb_resumed->hide();
 
     Memo0 = text_pane(client, "Memo0", 0, true);
     Memo0->hide();
@@ -117,6 +122,12 @@ void TFframe::toggle_log()
     Memo0->setVisible(show);
     resize(width(), show ? LOG_SHOWN_HEIGHT : LOG_HIDDEN_HEIGHT);
     viewlog1->setText(show ? "Hide Log" : "Show Log");
+}
+
+void TFframe::show_banner(const char* text)
+{
+    lb_resumed->setText(QString::fromLocal8Bit(text));
+    lb_resumed->show();
 }
 
 // Closing the main window ends the program like "exit".

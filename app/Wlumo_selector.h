@@ -22,10 +22,14 @@ public:
     QPushButton* Button1;
     QPushButton* Button2;
     QFrame* pl_connected;
+    // What the start after a crash took up again; hidden until then.
+    QLabel* lb_resumed;
     QPlainTextEdit* Memo0;
     QAction* exit1;
     QAction* viewlog1;
     QAction* exit3;
+
+    void show_banner(const char* text);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

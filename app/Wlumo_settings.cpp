@@ -38,6 +38,10 @@ TFlumo_settings::TFlumo_settings(QWidget* parent) : QDialog(parent)
     cb_com_port->setPlaceholderText("---");
     Button4 = placed(new QPushButton("Update", GroupBox2), "Button4", {190, 50, 75, 25});
     cb_autoconnect = placed(new QCheckBox("Auto Connect", GroupBox2), "cb_autoconnect", {16, 92, 249, 21});
+    cb_resume = placed(new QCheckBox("Resume measuring after a crash", GroupBox2), "cb_resume", {16, 120, 249, 21});
+    cb_resume->setChecked(true);
+    cb_resume->setToolTip("At the next start, continue the journal a crash left open, load its constants again "
+                          "and measure again if it was measuring.");
 
     bt_save = placed(new QPushButton("Save", this), "bt_save", {206, 252, 75, 27});
     bt_cancel = placed(new QPushButton("Cancel", this), "bt_cancel", {304, 252, 75, 27});

@@ -25,6 +25,7 @@ public:
     QComboBox* cb_com_port;
     QPushButton* Button4;
     QCheckBox* cb_autoconnect;
+    QCheckBox* cb_resume;
     QPushButton* bt_save;
     QPushButton* bt_cancel;
 };

@@ -33,6 +33,12 @@ int display_number(int id) {
 
 Tsettings* settings_store() { return the_app() ? &the_app()->settings : nullptr; }
 
+// The view window says whether its requests reach the instrument.
+void show_view_state() {
+    if (the_app())
+        the_app()->view_master.show_state();
+}
+
 void scan_present_ports(unsigned char table[SERIAL_PORT_TABLE_SIZE]) {
     Tserial_enum().scan(table);
     mark_inprocess_devices(table);
@@ -80,6 +86,7 @@ void Tlumo2_common::start() {
         autonnect = settings->getInt("autonnect", 0);
         last_connect_device_id = settings->getInt("last_connect_device_id", 0);
         ttimezone = settings->getInt("ttimezone", 0);
+        resume = settings->getInt("resume", 1);
     }
     Tmy_string text;
     text.format("%d", last_connect_device_id);
@@ -88,6 +95,8 @@ void Tlumo2_common::start() {
     display_set(DSP_TIMEZONE, text.c_str());
     text.format("%d", autonnect);
     display_set(DSP_AUTOCONNECT, text.c_str());
+    text.format("%d", resume);
+    display_set(DSP_RESUME, text.c_str());
     if (autonnect == 1)
         connectPort();
 }
@@ -97,9 +106,13 @@ void Tlumo2_common::updatePortList() {
     port_scan(present);
     display_list_clear(DSP_COM_PORT);
     Tmy_string text;
+    Tmy_string description;
     for (int port = 0; port < SERIAL_PORT_TABLE_SIZE; ++port)
         if (present[port]) {
             text.format("COM%d", port);
+            serial_port_description(port, &description);
+            if (description.length() > 0)
+                text.appendFormat(" (%s)", description.c_str());
             display_list_add(DSP_COM_PORT, text.c_str(), port);
         }
 }
@@ -114,18 +127,36 @@ void Tlumo2_common::connectPort() {
     serial_port->open(port_name.c_str(), INSTRUMENT_BAUD, 0, 8, false, 0, 1);
 }
 
+void Tlumo2_common::connect_asked() {
+    if (display_number(DSP_COM_PORT) <= 0)
+        log_printf("No COM port chosen: choose the instrument's port in File > \"settings...\", then connect");
+    else
+        connectPort();
+}
+
+void Tlumo2_common::disconnectPort() {
+    if (connected())
+        serial_port->close();
+}
+
+bool Tlumo2_common::connected() const {
+    return serial_port->platform && serial_port->platform->device_open();
+}
+
 void Tlumo2_common::saveSettings() {
     const int port = display_number(DSP_COM_PORT);
     if (port > 0)
         last_connect_device_id = port;
     ttimezone = display_number(DSP_TIMEZONE);
     autonnect = display_number(DSP_AUTOCONNECT);
+    resume = display_number(DSP_RESUME);
     Tsettings* settings = settings_store();
     if (!settings)
         return;
     settings->setInt("last_connect_device_id", last_connect_device_id);
     settings->setInt("autonnect", autonnect);
     settings->setInt("ttimezone", ttimezone);
+    settings->setInt("resume", resume);
     settings->save();
 }
 
@@ -144,9 +175,11 @@ void Tlumo2_common::OnEvent(Tmy_event* event) {
     } else if (event == &serial_port->ev_connected) {
         display_set(DSP_CONNECTION, "CONNECTED");
         log_printf("Serial connected on port %s", port_name.c_str());
+        show_view_state();
     } else if (event == &serial_port->ev_disconnected) {
         display_set(DSP_CONNECTION, "DISCONNECTED");
         log_printf("Serial disconnected on port %s", port_name.c_str());
+        show_view_state();
     } else if (event == &serial_port->ev_data_arrival) {
         const int count = serial_port->getRxCount();
         const unsigned char* bytes = serial_port->getRxBuffer();

@@ -19,6 +19,12 @@ public:
     void start();
     void updatePortList();
     void connectPort();
+    // connectPort for a user who asked: without a chosen port, says so.
+    void connect_asked();
+    // Closes the port; its "DISCONNECTED" follows as for a pulled adapter.
+    void disconnectPort();
+    // The port is open (it may still be that nothing answers).
+    bool connected() const;
     void saveSettings();
     // True when rejected. Discards any partly received line or frame.
     bool send(const unsigned char* bytes, unsigned length);
@@ -37,6 +43,9 @@ public:
     int last_connect_device_id = 0;
     int ttimezone = 0;
     int autonnect = 0;
+    // 1: the next start after a crash takes the live view's test up again.
+    // Not one of the original keys: written after them, 1 when missing.
+    int resume = 1;
     Tserial_resource* serial_port;
     Tdelay_resource* delay;
     bool started = false;

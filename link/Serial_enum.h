@@ -24,3 +24,10 @@ private:
 // up to the first other character). 0 for any other name (printer ports)
 // and for numbers outside 1-255.
 int serial_port_of_name(const char* name);
+
+class Tmy_string;
+
+// What the system tells of the port beyond its number, for the port list:
+// on Linux the maker and product of the adapter (USB) the port opens;
+// on Windows the device's friendly name. Empty when there is nothing.
+void serial_port_description(int port, Tmy_string* out);

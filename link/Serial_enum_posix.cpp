@@ -6,9 +6,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <new>
+#include <string>
 
 #include "events/My_string.h"
 #include "link/Serial_ports_posix.h"
@@ -57,7 +60,52 @@ bool present(const Tmy_string& link_directory, int port) {
     return strncmp(path.c_str(), "/dev/ttyS", 9) != 0 || uart_present(path.c_str());
 }
 
+// The first line of a small sysfs file, without its line end.
+std::string first_line(const std::string& path) {
+    std::string line;
+    FILE* file = fopen(path.c_str(), "r");
+    if (!file)
+        return line;
+    char buffer[128];
+    if (fgets(buffer, sizeof buffer, file))
+        line = buffer;
+    fclose(file);
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+        line.pop_back();
+    return line;
+}
+
+// The USB device above the tty's interface, where the kernel keeps the
+// adapter's maker and product names.
+std::string usb_product(const char* device) {
+    const char* base = strrchr(device, '/');
+    const std::string sys = std::string("/sys/class/tty/") + (base ? base + 1 : device) + "/device";
+    char resolved[PATH_MAX];
+    if (!realpath(sys.c_str(), resolved))
+        return std::string();
+    std::string dir = resolved;
+    for (int level = 0; level < 4 && dir.size() > 1; ++level) {
+        const std::string product = first_line(dir + "/product");
+        if (!product.empty()) {
+            const std::string maker = first_line(dir + "/manufacturer");
+            return maker.empty() ? product : maker + " " + product;
+        }
+        dir.erase(dir.rfind('/'));
+    }
+    return std::string();
+}
+
 }  // namespace
+
+void serial_port_description(int port, Tmy_string* out) {
+    out->clear();
+    Tmy_string path;
+    char device[PATH_MAX];
+    if (!serial_resolve_device(("COM" + std::to_string(port)).c_str(), &path) || !realpath(path.c_str(), device) ||
+        !is_character_device(device))
+        return;
+    out->assign(usb_product(device).c_str());
+}
 
 struct Tserial_enum::Tplatform {
     Tmy_string link_directory;

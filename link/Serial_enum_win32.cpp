@@ -5,6 +5,9 @@
 
 #include <cstring>
 #include <new>
+#include <string>
+
+#include "events/My_string.h"
 
 #include "link/Serial_enum.h"
 
@@ -55,7 +58,49 @@ void mark_serial_map(unsigned char table[SERIAL_PORT_TABLE_SIZE]) {
     RegCloseKey(map);
 }
 
+// "USB Serial Port (COM3)" without its " (COM3)".
+std::string without_port_suffix(std::string name) {
+    const size_t open = name.rfind(" (COM");
+    if (open != std::string::npos && name.back() == ')')
+        name.erase(open);
+    return name;
+}
+
+// The friendly name of the present "Ports" device whose "portname" names the
+// port; empty when none does.
+std::string friendly_name(HDEVINFO set, int port) {
+    for (DWORD index = 0;; ++index) {
+        SP_DEVINFO_DATA device = {};
+        device.cbSize = sizeof device;
+        if (!SetupDiEnumDeviceInfo(set, index, &device))
+            return std::string();
+        HKEY key = SetupDiOpenDevRegKey(set, &device, DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_QUERY_VALUE);
+        if (key == INVALID_HANDLE_VALUE)
+            continue;
+        char name[PORT_NAME_SIZE + 1] = {};
+        DWORD size = PORT_NAME_SIZE;
+        const LONG read = RegQueryValueExA(key, "portname", nullptr, nullptr, reinterpret_cast<BYTE*>(name), &size);
+        RegCloseKey(key);
+        if (read != ERROR_SUCCESS || serial_port_of_name(name) != port)
+            continue;
+        char friendly[256] = {};
+        if (!SetupDiGetDeviceRegistryPropertyA(set, &device, SPDRP_FRIENDLYNAME, nullptr,
+                                               reinterpret_cast<BYTE*>(friendly), sizeof friendly - 1, nullptr))
+            return std::string();
+        return without_port_suffix(friendly);
+    }
+}
+
 }  // namespace
+
+void serial_port_description(int port, Tmy_string* out) {
+    out->clear();
+    HDEVINFO set = present_ports();
+    if (!set)
+        return;
+    out->assign(friendly_name(set, port).c_str());
+    SetupDiDestroyDeviceInfoList(set);
+}
 
 struct Tserial_enum::Tplatform {
     HDEVINFO device_set = nullptr;

@@ -35,14 +35,51 @@ void Tlumo2_view_master::start() {
     running = 1;
     countdown = request_period_ms;
     OnAcq();
+    // The request went nowhere: the user must learn why, and how to connect.
+    if (!instrument_connected())
+        log_printf("Not connected to the instrument: File > \"connect\" connects to the COM port chosen in "
+                   "File > \"settings...\"");
+    show_state();
 }
 
 void Tlumo2_view_master::OnStop() {
     log_printf("OnStop");
     running = 0;
+    keep_state();
+    show_state();
 }
 
-void Tlumo2_view_master::window_closed() { running = 0; }
+void Tlumo2_view_master::window_closed() {
+    if (!running) return;
+    running = 0;
+    keep_state();
+    show_state();
+}
+
+std::string Tlumo2_view_master::state_text() const {
+    const std::string period = request_period_ms % 1000 == 0 ? std::to_string(request_period_ms / 1000) + " s"
+                                                             : std::to_string(request_period_ms) + " ms";
+    std::string text = running ? "Measuring, a row every " + period : std::string("Stopped");
+    if (table.data_rows() > 0) {
+        Tmy_string date;
+        table.cell_text(table.data_rows() - 1, 1, &date);
+        text += std::string(", last row ") + date.c_str() + " UTC";
+    }
+    if (running && !instrument_connected()) text += ". NOT CONNECTED: File > connect";
+    return text;
+}
+
+void Tlumo2_view_master::show_state() { display_set(DSP_VIEW_STATE, state_text().c_str()); }
+
+Tresume_state Tlumo2_view_master::resume_state() const {
+    Tresume_state state;
+    state.measuring = running != 0;
+    state.lamps = requested_lamps;
+    state.constants = constants_path;
+    return state;
+}
+
+void Tlumo2_view_master::keep_state() { resume_keeper.keep(resume_state(), journal.current_path()); }
 
 void Tlumo2_view_master::tick() {
     if (!running) return;
@@ -65,6 +102,8 @@ void Tlumo2_view_master::OnAcq() {
         if (std::strcmp(display_get(DSP_LAMP_A_ON_QUERY + lamp), "1") == 0) request |= 1u << lamp;
     send_to_instrument(&request, 1);
     log_printf("TX : %c", request);
+    requested_lamps = request & 0xFu;
+    keep_state();
 }
 
 void Tlumo2_view_master::load_calibration(const char* path) {
@@ -72,6 +111,8 @@ void Tlumo2_view_master::load_calibration(const char* path) {
     constants_path.clear();
     int result = constants.getcalib(path);
     log_printf("Loading calibration file %s", path ? path : "");
+    constants_path = result == 0 && path ? path : "";
+    keep_state();
     if (result != 0) {
         log_printf("error x%x", result);
         return;
@@ -102,6 +143,10 @@ void Tlumo2_view_master::on_data(int kind, const unsigned char* bytes, unsigned 
     record.show(SHOW_LOG_AND_DISPLAY);
     if (constants.valid) convert(&record);
     table.table_add(&record);
+    // The first row of a table begins its journal, beside which the state
+    // goes.
+    keep_state();
+    show_state();
 }
 
 // The lamp deltas to ppb and NTU, for the lamps that delivered.

@@ -4,6 +4,7 @@
 #include "events/Sequence.h"
 #include "view/Measure_journal.h"
 #include "view/Measure_table.h"
+#include "view/Resume_state.h"
 #include "view/Vorn_lumo.h"
 
 // The live view: requests a measurement every 10 s, converts and tables it.
@@ -34,6 +35,17 @@ public:
     bool save_text(const char* path, const std::string& text);
 
     bool is_running() const { return running != 0; }
+    // What the view is doing, for the line beside START and STOP; shown
+    // through the bridge at every change, every row and every change of
+    // the link.
+    std::string state_text() const;
+    void show_state();
+    // What to write beside the journal for a start after a crash.
+    Tresume_state resume_state() const;
+    // Writes it beside the current journal when it or the journal changed.
+    void keep_state();
+    // The constants file loaded last; empty when none is loaded.
+    const std::string& constants_file() const { return constants_path; }
     // The time from one periodic request to the next, in whole ticks (a
     // shorter time gives one tick); the view window keeps 10 s.
     void set_request_period(int ms);
@@ -51,6 +63,10 @@ public:
 
 private:
     unsigned char running = 0;
+    // The lamps of the last request (all ticked until the first).
+    unsigned requested_lamps = 0xF;
+    std::string constants_path;
+    Tresume_keeper resume_keeper;
     int countdown = 0;
     int request_period_ms = REQUEST_PERIOD_MS;
 };

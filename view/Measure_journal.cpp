@@ -85,6 +85,7 @@ std::string Tmeasure_journal::default_folder()
 std::vector<std::string> Tmeasure_journal::start(const std::string& folder)
 {
     journal_folder = folder;
+    reported.clear();
     std::vector<std::string> reports;
     auto file = std::make_shared<Tappend_file>();
     std::string content;
@@ -98,6 +99,7 @@ std::vector<std::string> Tmeasure_journal::start(const std::string& folder)
             still_open += "open " + journal + "\n";
             continue;
         }
+        reported.push_back(journal);
         reports.push_back("Journal not closed: \"" + journal + "\", " + std::to_string(complete_rows_of(journal)) +
                           " complete rows");
     }

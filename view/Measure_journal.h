@@ -35,6 +35,8 @@ public:
     // nothing.
     std::vector<std::string> start(const std::string& folder);
     const std::string& folder() const { return journal_folder; }
+    // The journals start reported, in the order they were opened.
+    const std::vector<std::string>& reported_open() const { return reported; }
 
     // Continues the journal at path: its complete rows replace the table's
     // and later rows are appended to it. A file that cannot be continued,
@@ -82,6 +84,7 @@ private:
 
     Tmeasure_table* table;
     std::string journal_folder;
+    std::vector<std::string> reported;
     // While the journal fails: every new row tries it again, at most once
     // per retry interval, and first writes the rows it missed.
     bool failing = false;

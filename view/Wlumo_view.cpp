@@ -48,6 +48,8 @@ TFlumo_view::TFlumo_view(QWidget* parent) : QMainWindow(parent)
 
     bt_start = placed(new QPushButton("START", Panel1), "bt_start", {16, 16, 105, 41});
     bt_stop = placed(new QPushButton("STOP", Panel1), "bt_stop", {136, 16, 105, 41});
+    lb_measuring = placed(new QLabel("Stopped", Panel1), "lb_measuring", {256, 16, 420, 41});
+    lb_measuring->setWordWrap(true);
 
     cb_lampe_A = lamp_box(Panel1, "cb_lampe_A", "Lamp A", 16, 72);
     cb_lampe_B = lamp_box(Panel1, "cb_lampe_B", "Lamp B", 112, 72);
@@ -63,6 +65,8 @@ TFlumo_view::TFlumo_view(QWidget* parent) : QMainWindow(parent)
 
     pl_connected = new_lamp_panel(Panel1, "pl_connected", 776, 8, 25);
     keep_at_top_right(pl_connected, 18);
+    on_lamp_click(pl_connected, "Connection to the instrument: green when connected. A click connects or disconnects.",
+                  [] { dispatch_command(CMD_TOGGLE_CONNECTION); });
     lb_journal_failing = placed(new QLabel("JOURNAL", Panel1), "lb_journal_failing", {686, 10, 82, 21});
     lb_journal_failing->setAlignment(Qt::AlignCenter);
     lb_journal_failing->setStyleSheet("QLabel { color: white; background: #c00000; font-weight: bold; }");
@@ -82,6 +86,7 @@ TFlumo_view::TFlumo_view(QWidget* parent) : QMainWindow(parent)
     Splitter1->setSizes({931 - 297 - 132, 132});
 
     QMenu* file = add_menu(menuBar(), "File1", "File");
+    add_connection_items(file);
     save1 = add_item(file, "save1", "save");
     file->addSeparator();
     clear1 = add_item(file, "clear1", "clear");
@@ -197,10 +202,41 @@ void TFlumo_view::open_journal()
     if (!the_app() || !may_discard_unjournalled_rows()) return;
     JournalDialog1->setDirectory(QFile::decodeName(the_app()->view_master.journal.folder().c_str()));
     if (JournalDialog1->exec() != QDialog::Accepted || JournalDialog1->selectedFiles().isEmpty()) return;
-    QByteArray path = QFile::encodeName(chosen_path(JournalDialog1));
-    if (!the_app()->view_master.journal.reopen(path.constData())) return;
+    continue_journal(QFile::encodeName(chosen_path(JournalDialog1)).constData());
+}
+
+bool TFlumo_view::continue_journal(const char* path)
+{
+    if (!the_app() || !the_app()->view_master.journal.reopen(path)) return false;
+    the_app()->view_master.keep_state();
     the_app()->tracer_test.journal_changed();
     Tracer_test_pane1->show_inputs();
+    return true;
+}
+
+// Settings and connection from the view itself, so that a test in progress
+// need not be left to connect.
+void TFlumo_view::add_connection_items(QMenu* file)
+{
+    settings1 = add_item(file, "settings1", "settings...");
+    connect1 = add_item(file, "connect1", "connect");
+    disconnect1 = add_item(file, "disconnect1", "disconnect");
+    file->addSeparator();
+    connect(settings1, &QAction::triggered, [] { dispatch_command(CMD_EDIT_SETTINGS); });
+    connect(connect1, &QAction::triggered, [] { dispatch_command(CMD_CONNECT_ASKED); });
+    connect(disconnect1, &QAction::triggered, [] { dispatch_command(CMD_DISCONNECT); });
+}
+
+// Measuring goes on while the question is open: the box runs the event loop.
+bool TFlumo_view::may_stop_measuring()
+{
+    if (!the_app() || !the_app()->view_master.is_running()) return true;
+    QMessageBox question(QMessageBox::Question, "Lumo view",
+                         "Measurements are running. Stop them and close the view?",
+                         QMessageBox::Yes | QMessageBox::No, this);
+    question.setObjectName("close_question");
+    question.setDefaultButton(QMessageBox::No);
+    return question.exec() == QMessageBox::Yes;
 }
 
 void TFlumo_view::showEvent(QShowEvent* event)
@@ -211,6 +247,10 @@ void TFlumo_view::showEvent(QShowEvent* event)
 
 void TFlumo_view::closeEvent(QCloseEvent* event)
 {
+    if (!may_stop_measuring()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     dispatch_command(CMD_CLOSE_VIEW);
 }

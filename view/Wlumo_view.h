@@ -37,6 +37,8 @@ public:
     TLatest_group* GroupBox1;
     QPushButton* bt_load_calibration;
     QFrame* pl_connected;
+    // Measuring or stopped, and the time of the last row.
+    QLabel* lb_measuring;
     // Shown while the journal cannot be written, the reason as its tip.
     QLabel* lb_journal_failing;
     QSplitter* Splitter1;
@@ -48,6 +50,9 @@ public:
     QAction* save1;
     QAction* clear1;
     QAction* openjournal1;
+    QAction* settings1;
+    QAction* connect1;
+    QAction* disconnect1;
     QFileDialog* OpenDialog1;
     QFileDialog* SaveDialog1;
     QFileDialog* JournalDialog1;
@@ -56,6 +61,9 @@ public:
 
     // What "Load calibration file ... " does once a file is chosen.
     void load_calibration_file(const char* path);
+    // What "Open journal..." does once a journal is chosen; false when it
+    // cannot be continued (the log says why).
+    bool continue_journal(const char* path);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -67,6 +75,8 @@ private:
     void load_calibration();
     void save_table();
     void add_journal_item(QMenu* file);
+    void add_connection_items(QMenu* file);
+    bool may_stop_measuring();
     void open_journal();
     void show_journal_failure(const std::string& reason);
     bool may_discard_unjournalled_rows();

@@ -5,6 +5,10 @@
 
 #include <QAbstractItemModel>
 #include <QAction>
+#include <QFrame>
+#include <QLabel>
+#include <QApplication>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTableView>
 
@@ -13,6 +17,7 @@
 #include "app/Ui_port.h"
 #include "e2e/E2e_program.h"
 #include "events/My_string.h"
+#include "support/Message_box.h"
 
 using namespace e2e;
 
@@ -118,6 +123,7 @@ public:
         settle(300);
         EXPECT_EQ(count_lines_starting("Flumo_view", "Memo1", "TX : O"), 3);
         EXPECT_EQ(view_rows(), 2u);
+        answer_message_box("close_question", QMessageBox::Yes);
         window("Flumo_view")->close();
         EXPECT_TRUE(window("Fframe")->isVisible());
 
@@ -173,6 +179,52 @@ TEST(Link_e2e, WithoutAutomaticConnectionNothingIsOpened)
         settle(300);
         EXPECT_EQ(count_lines_starting("Fframe", "Memo0", "Connecting to "), 0);
         EXPECT_FALSE(indicators_are(RGB_GREEN));
+    });
+}
+
+void click(QWidget* widget)
+{
+    const QPointF inside(2, 2);
+    QMouseEvent release(QEvent::MouseButtonRelease, inside, widget->mapToGlobal(inside), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &release);
+}
+
+// Without automatic connection: START says that nothing is connected, and
+// the view itself connects (File › "connect", or a click on its lamp) and
+// disconnects.
+TEST(Link_e2e, ViewSaysItIsNotConnectedAndConnectsItself)
+{
+    Te2e_program program;
+    ASSERT_TRUE(program.sim.running());
+    program.write_settings("TYPE=2\rlast_connect_device_id 120\rautonnect 0\r");
+    program.run([] {
+        control<QPushButton>("Fframe", "Button1")->click();
+        control<QPushButton>("Flumo_view", "bt_start")->click();
+        EXPECT_EQ(count_lines_starting("Flumo_view", "Memo1", "Not connected to the instrument: "), 1);
+        QLabel* state = control<QLabel>("Flumo_view", "lb_measuring");
+        ASSERT_NE(state, nullptr);
+        EXPECT_TRUE(state->text().contains("NOT CONNECTED")) << state->text().toStdString();
+
+        control<QAction>("Flumo_view", "connect1")->trigger();
+        ASSERT_TRUE(wait_until([] { return indicators_are(RGB_GREEN); }));
+        EXPECT_TRUE(has_line("Flumo_view", "Memo1", "Connecting to " + device_path(Te2e_program::COM)));
+        EXPECT_FALSE(state->text().contains("NOT CONNECTED")) << state->text().toStdString();
+        // Still measuring: the next STOP, START is answered.
+        control<QPushButton>("Flumo_view", "bt_stop")->click();
+        control<QPushButton>("Flumo_view", "bt_start")->click();
+        ASSERT_TRUE(wait_until([] { return view_rows() == 1; }));
+
+        QFrame* lamp = control<QFrame>("Flumo_view", "pl_connected");
+        click(lamp);
+        ASSERT_TRUE(wait_until([] { return indicators_are(RGB_BLACK); }));
+        EXPECT_TRUE(state->text().contains("NOT CONNECTED")) << state->text().toStdString();
+        click(lamp);
+        ASSERT_TRUE(wait_until([] { return indicators_are(RGB_GREEN); }));
+        control<QAction>("Flumo_view", "disconnect1")->trigger();
+        ASSERT_TRUE(wait_until([] { return indicators_are(RGB_BLACK); }));
+        // Still measuring: "exit" follows without the view's question.
+        EXPECT_TRUE(the_app()->view_master.is_running());
     });
 }
 

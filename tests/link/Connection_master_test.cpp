@@ -161,3 +161,38 @@ TEST_F(Connection_master, SaveKeepsThePortWithoutSelection) {
     app->common.connectPort();  // nothing selected: nothing happens
     EXPECT_TRUE(Log_capture::lines().empty());
 }
+
+// "resume" is checked when the file has no such key, and saved after the
+// original keys, which keep their names and values.
+TEST_F(Connection_master, ResumeIsOnUnlessSavedOff) {
+    start_with(0, port);
+    EXPECT_TRUE(ui.control(WIN_SETTINGS, "cb_resume").checked);
+    ui.set_checked(WIN_SETTINGS, "cb_resume", false);
+    app->common.saveSettings();
+    const std::string saved = dir.read("lumo2.cfg");
+    EXPECT_EQ(saved.substr(saved.find("ttimezone ")), "ttimezone 101\rresume 0\r") << saved;
+
+    app->common.start();
+    EXPECT_FALSE(ui.control(WIN_SETTINGS, "cb_resume").checked);
+}
+
+// Connecting as the user asks it: without a port chosen it says so; the
+// link can be closed again and the state follows it.
+TEST_F(Connection_master, AskedConnectionSaysWhatIsMissingAndDisconnects) {
+    start_with(0, port);
+    ui.list_select(WIN_SETTINGS, "cb_com_port", -1);
+    dispatch_command(CMD_CONNECT_ASKED);
+    EXPECT_TRUE(logged("No COM port chosen: choose the instrument's port in File > \"settings...\", then connect"));
+    EXPECT_FALSE(app->common.connected());
+
+    Tmy_string text;
+    text.format("%d", port);
+    display_set(DSP_COM_PORT, text.c_str());
+    dispatch_command(CMD_TOGGLE_CONNECTION);
+    ASSERT_TRUE(wait_for_line("Serial connected on port " + port_path));
+    EXPECT_TRUE(app->common.connected());
+    dispatch_command(CMD_TOGGLE_CONNECTION);
+    ASSERT_TRUE(wait_for_line("Serial disconnected on port " + port_path));
+    EXPECT_FALSE(app->common.connected());
+    EXPECT_EQ(ui.control(WIN_VIEW, "pl_connected").color, RGB_BLACK);
+}

@@ -88,13 +88,16 @@ std::vector<unsigned char> payload(const float (&values)[9])
 }
 
 constexpr float MISSING = 3.40282347e38f;
+const char* const NOT_CONNECTED =
+    "Not connected to the instrument: File > \"connect\" connects to the COM port chosen in File > \"settings...\"";
 
 TEST_F(View_master, StartTwiceSendsOneRequestThenOneEveryTenSeconds)
 {
     tick_lamps(true, false, true, false);
     dispatch_command(CMD_START);
     dispatch_command(CMD_START);
-    EXPECT_EQ(log(), (std::vector<std::string>{"OnAcq", "TX : E"}));
+    // Nothing is connected here: START says so, once.
+    EXPECT_EQ(log(), (std::vector<std::string>{"OnAcq", "TX : E", NOT_CONNECTED}));
     ticks(99);
     EXPECT_EQ(count_lines("TX : "), 1);
     ticks(1);

@@ -35,6 +35,7 @@
 #include "events/Lib_cpp.h"
 #include "link/Lumo_data.h"
 #include "support/Fake_ui.h"
+#include "support/Message_box.h"
 #include "support/Temp_dir.h"
 #include "support/Test_platform.h"
 #include "view/Chart_pane.h"
@@ -190,9 +191,9 @@ TEST_F(View_window, OpenedJournalFillsTheGridAndGoesOn)
     QMenu* file = view->findChild<QMenu*>("File1");
     ASSERT_NE(file, nullptr);
     const QList<QAction*> items = file->actions();
-    ASSERT_EQ(items.size(), 5);
-    EXPECT_TRUE(items[3]->isSeparator());
-    EXPECT_EQ(items[4], view->openjournal1);
+    ASSERT_EQ(items.size(), 9);
+    EXPECT_TRUE(items[7]->isSeparator());
+    EXPECT_EQ(items[8], view->openjournal1);
     EXPECT_EQ(view->openjournal1->objectName(), "openjournal1");
     EXPECT_EQ(view->openjournal1->text(), "Open journal...");
 
@@ -228,11 +229,7 @@ TEST_F(View_window, OpenedJournalFillsTheGridAndGoesOn)
 // from inside its modal loop.
 void answer_journal_question(QMessageBox::StandardButton answer)
 {
-    QTimer::singleShot(0, [answer] {
-        for (QWidget* window : QApplication::topLevelWidgets())
-            if (auto* box = qobject_cast<QMessageBox*>(window); box && box->objectName() == "journal_question")
-                box->done(answer);
-    });
+    answer_message_box("journal_question", answer);
 }
 
 // A journal that cannot be written is shown beside the connection lamp,
@@ -376,11 +373,57 @@ TEST_F(View_window, ClosingStopsAcquisitionAndShowsTheMainWindow)
 {
     view->show();
     view->bt_start->click();
+    answer_message_box("close_question", QMessageBox::Yes);
     view->close();
     EXPECT_FALSE(app.view_master.is_running());
     EXPECT_TRUE(ui.window(WIN_MAIN).visible);
     EXPECT_FALSE(ui.window(WIN_VIEW).visible);
     EXPECT_EQ(bridge_state().current_mode, MODE_VIEW);
+}
+
+// Closing while measuring asks; "No" keeps the window and the measuring.
+// The line beside START and STOP says what goes on.
+TEST_F(View_window, ClosingWhileMeasuringAsksAndNoKeepsMeasuring)
+{
+    view->show();
+    view->bt_start->click();
+    const std::string& state = ui.text(WIN_VIEW, "lb_measuring");
+    EXPECT_EQ(state, "Measuring, a row every 10 s. NOT CONNECTED: File > connect");
+    answer_message_box("close_question", QMessageBox::No);
+    view->close();
+    EXPECT_TRUE(app.view_master.is_running());
+    EXPECT_TRUE(view->isVisible());
+    EXPECT_FALSE(ui.window(WIN_MAIN).visible);
+
+    view->bt_stop->click();
+    EXPECT_EQ(state, "Stopped");
+    add_measurement(1.5f);
+    app.view_master.on_data(0, reinterpret_cast<const unsigned char*>("x\r\n"), 3);
+    EXPECT_EQ(state.rfind("Stopped, last row ", 0), 0u) << state;
+    EXPECT_EQ(state.substr(state.size() - 4), " UTC") << state;
+    // Stopped: no question.
+    answer_message_box("close_question", QMessageBox::No);
+    view->close();
+    EXPECT_FALSE(view->isVisible());
+    EXPECT_TRUE(ui.window(WIN_MAIN).visible);
+}
+
+// The view's own ways to the settings and the link, before the table's items.
+TEST_F(View_window, FileMenuOpensSettingsAndConnects)
+{
+    QMenu* file = view->findChild<QMenu*>("File1");
+    ASSERT_NE(file, nullptr);
+    const QList<QAction*> items = file->actions();
+    ASSERT_GE(items.size(), 4);
+    EXPECT_EQ(items[0]->text(), "settings...");
+    EXPECT_EQ(items[1]->text(), "connect");
+    EXPECT_EQ(items[2]->text(), "disconnect");
+    EXPECT_TRUE(items[3]->isSeparator());
+
+    view->settings1->trigger();
+    EXPECT_EQ(ui.window(WIN_SETTINGS).modal_count, 1);
+    view->connect1->trigger();
+    EXPECT_EQ(log().back(), "No COM port chosen: choose the instrument's port in File > \"settings...\", then connect");
 }
 
 // A pulse on lamp A, one row a minute: 0.1 ppb before the injection at
