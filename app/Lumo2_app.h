@@ -12,7 +12,7 @@ struct Tlumo2_app {
     Tlumo2_app()
     {
         tracer_test.keep_with_journal([this] { return view_master.journal.current_path(); });
-        tracer_test.name_constants([this] { return view_master.constants_path; });
+        tracer_test.name_constants([this] { return view_master.constants_file(); });
     }
 
     Tlumo2_cal_master cal_master;

@@ -117,7 +117,6 @@ void Tlumo2_view_master::load_calibration(const char* path) {
         log_printf("error x%x", result);
         return;
     }
-    constants_path = path ? path : "";
     log_printf("done");
     log_printf("ca = %f", constants.water(LAMP_T));
     log_printf("c0 = %f", constants.c0);

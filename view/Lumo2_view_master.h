@@ -56,7 +56,6 @@ public:
     void convert(Tlumo_measure* record);
 
     Tvorn_lumo constants;
-    std::string constants_path;  // the file they came from; "" when none are loaded
     Tmeasure_table table;
     // Every row of the table on disk as it arrives; off until started.
     Tmeasure_journal journal{&table};
@@ -65,7 +64,7 @@ private:
     unsigned char running = 0;
     // The lamps of the last request (all ticked until the first).
     unsigned requested_lamps = 0xF;
-    std::string constants_path;
+    std::string constants_path;  // the file they came from; "" when none are loaded
     Tresume_keeper resume_keeper;
     int countdown = 0;
     int request_period_ms = REQUEST_PERIOD_MS;
