@@ -361,10 +361,10 @@ void TChart_pane::place_marker_labels()
     }
     const QRect rect = Chart1->axisRect()->rect();
     const std::vector<Tlabel_place> places = ::place_marker_labels(boxes, rect.left(), rect.right());
-    const int line_height = QFontMetrics(Chart1->font()).height();
     for (qsizetype m = 0; m < markers.size(); ++m) {
         const Tlabel_place& place = places[size_t(m)];
         QCPItemText* label = markers[m].label;
+        const int line_height = QFontMetrics(label->font()).height() + LABEL_PADDING;
         label->setPositionAlignment((place.left_of_line ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop);
         label->setPadding(QMargins(LABEL_PADDING, LABEL_PADDING + place.row * line_height, LABEL_PADDING, LABEL_PADDING));
     }
