@@ -4,13 +4,10 @@
 
 namespace {
 
-struct Tspan {
-    double from;
-    double to;
-    int row;
-};
-
-bool overlaps(const Tspan& a, double from, double to) { return a.from < to && from < a.to; }
+bool overlaps(const Tlabel_place& place, double width_of_place, double from, double to)
+{
+    return place.left < to && from < place.left + width_of_place;
+}
 
 }  // namespace
 
@@ -18,18 +15,23 @@ std::vector<Tlabel_place> place_marker_labels(const std::vector<Tlabel_box>& lab
                                               double right_edge)
 {
     std::vector<Tlabel_place> places;
-    std::vector<Tspan> taken;
     for (const Tlabel_box& label : labels) {
-        // Left of the line only where that keeps it inside on the left too.
-        const bool left = label.line_x + label.width > right_edge && label.line_x - label.width >= left_edge;
-        const double from = left ? label.line_x - label.width : label.line_x;
+        if (label.line_x < left_edge || label.line_x > right_edge) {
+            places.push_back({false, 0.0, 0});
+            continue;
+        }
+        double from = label.line_x + label.width > right_edge ? label.line_x - label.width : label.line_x;
+        from = std::max(from, left_edge);
         const double to = from + label.width;
+        const auto taken = [&](int row) {
+            for (size_t i = 0; i < places.size(); ++i)
+                if (places[i].shown && places[i].row == row && overlaps(places[i], labels[i].width, from, to))
+                    return true;
+            return false;
+        };
         int row = 0;
-        while (std::any_of(taken.begin(), taken.end(),
-                           [&](const Tspan& other) { return other.row == row && overlaps(other, from, to); }))
-            ++row;
-        taken.push_back({from, to, row});
-        places.push_back({left, row});
+        while (taken(row)) ++row;
+        places.push_back({true, from, row});
     }
     return places;
 }

@@ -125,10 +125,10 @@ void TChart_pane::set_up_plot()
     connect(Chart1, &QCustomPlot::mouseMove, this, [this](QMouseEvent* event) {
         if (event->buttons() != Qt::NoButton) follow = false;
     });
-    connect(Chart1, &QCustomPlot::beforeReplot, this, [this] {
-        label_time_axes();
-        place_marker_labels();
-    });
+    // Ticks before the layout, which makes room for their labels; marker
+    // labels after it, in the plot's new pixels.
+    connect(Chart1, &QCustomPlot::beforeReplot, this, &TChart_pane::label_time_axes);
+    connect(Chart1, &QCustomPlot::afterLayout, this, &TChart_pane::place_marker_labels);
 }
 
 // A line per lamp, then per lamp the marks of its values at the floor.
@@ -162,7 +162,6 @@ void TChart_pane::set_up_legend()
     Chart1->plotLayout()->insertRow(0);
     Chart1->plotLayout()->addElement(0, 0, legend);
     Chart1->plotLayout()->setRowStretchFactor(0, 0.001);
-    legend->setMaximumSize(QWIDGETSIZE_MAX, legend->minimumOuterSizeHint().height());
 }
 
 void TChart_pane::bind(Tmeasure_table* measure_table, const Tvorn_lumo* calibration)
@@ -253,7 +252,10 @@ void TChart_pane::update_view()
 
 void TChart_pane::fit_axes()
 {
-    const Tchart_range time = follow_time_range(feed.times());
+    // The injection stays in sight with the rows: the hours count from it.
+    Tchart_extent times = feed.times();
+    if (!is_undefined_double(injection)) times.include(injection);
+    const Tchart_range time = follow_time_range(times);
     Chart1->xAxis->setRange(time.lower, time.upper);
     Tchart_extent left;
     for (int s = 0; s < Tchart_plan::SERIES; ++s)
@@ -324,6 +326,7 @@ void TChart_pane::add_marker(double time, const QString& label, const QColor& co
     auto* text = new QCPItemText(Chart1);
     text->position->setTypeY(QCPItemPosition::ptAxisRectRatio);
     text->position->setCoords(time, 0.0);
+    text->setPositionAlignment(Qt::AlignLeft | Qt::AlignTop);
     text->setColor(colour);
     text->setText(label);
     markers.append({time, line, text});
@@ -340,7 +343,8 @@ void TChart_pane::set_injection(double time)
 void TChart_pane::label_time_axes()
 {
     const QCPRange range = Chart1->xAxis->range();
-    const int width = Chart1->axisRect()->width();
+    // A chart never drawn has no plot width yet: the widget's stands in.
+    const int width = Chart1->axisRect()->width() > 0 ? Chart1->axisRect()->width() : Chart1->width();
     set_ticks(Chart1->xAxis, date_ticks(range.lower, range.upper, std::max(1, width / DATE_TICK_PIXELS)));
     Chart1->xAxis2->setRange(range);
     if (Chart1->xAxis2->visible())
@@ -364,8 +368,9 @@ void TChart_pane::place_marker_labels()
     for (qsizetype m = 0; m < markers.size(); ++m) {
         const Tlabel_place& place = places[size_t(m)];
         QCPItemText* label = markers[m].label;
+        label->setVisible(place.shown);
         const int line_height = QFontMetrics(label->font()).height() + LABEL_PADDING;
-        label->setPositionAlignment((place.left_of_line ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop);
+        label->position->setCoords(Chart1->xAxis->pixelToCoord(place.left), 0.0);
         label->setPadding(QMargins(LABEL_PADDING, LABEL_PADDING + place.row * line_height, LABEL_PADDING, LABEL_PADDING));
     }
 }

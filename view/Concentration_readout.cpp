@@ -26,7 +26,7 @@ TConcentration_readout::TConcentration_readout(QWidget* parent) : QFrame(parent)
     setObjectName("pl_readout");
     setFrameShape(QFrame::StyledPanel);
     auto* grid = new QGridLayout(this);
-    grid->setContentsMargins(12, 4, 12, 4);
+    grid->setContentsMargins(12, 2, 12, 2);
     grid->setVerticalSpacing(0);
     QFont large = font();
     large.setPointSize(VALUE_POINTS);

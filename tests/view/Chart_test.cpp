@@ -312,26 +312,36 @@ TEST(Chart_ticks, HoursCountFromTheInjection)
 struct Tlabel_case {
     const char* name;
     std::vector<Tlabel_box> boxes;
-    std::vector<std::pair<bool, int>> places;  // left of the line, row
+    std::vector<Tlabel_place> places;
 };
 
 class Marker_labels : public testing::TestWithParam<Tlabel_case> {};
 
+// In a plot from 50 to 850 pixels.
 TEST_P(Marker_labels, StayInsideAndApart)
 {
-    std::vector<std::pair<bool, int>> places;
-    for (const Tlabel_place& place : place_marker_labels(GetParam().boxes, 50, 850))
-        places.push_back({place.left_of_line, place.row});
-    EXPECT_EQ(places, GetParam().places);
+    const std::vector<Tlabel_place> places = place_marker_labels(GetParam().boxes, 50, 850);
+    ASSERT_EQ(places.size(), GetParam().places.size());
+    for (size_t i = 0; i < places.size(); ++i) {
+        EXPECT_EQ(places[i].shown, GetParam().places[i].shown) << i;
+        if (!places[i].shown) continue;
+        EXPECT_EQ(places[i].left, GetParam().places[i].left) << i;
+        EXPECT_EQ(places[i].row, GetParam().places[i].row) << i;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Marker_labels,
-    testing::Values(Tlabel_case{"apart", {{100, 80}, {400, 80}}, {{false, 0}, {false, 0}}},
-                    Tlabel_case{"at_the_right_edge", {{800, 80}}, {{true, 0}}},
-                    Tlabel_case{"no_room_either_side", {{100, 900}}, {{false, 0}}},
-                    Tlabel_case{"crowded", {{100, 80}, {120, 80}, {150, 80}, {200, 80}}, {{false, 0}, {false, 1}, {false, 2}, {false, 0}}},
-                    Tlabel_case{"crowded_at_the_edge", {{790, 80}, {800, 80}}, {{true, 0}, {true, 1}}}),
+    testing::Values(Tlabel_case{"apart", {{100, 80}, {400, 80}}, {{true, 100, 0}, {true, 400, 0}}},
+                    Tlabel_case{"at_the_right_edge", {{800, 80}}, {{true, 720, 0}}},
+                    Tlabel_case{"at_the_left_edge", {{50, 80}}, {{true, 50, 0}}},
+                    Tlabel_case{"wider_than_the_room_on_the_left", {{100, 900}}, {{true, 50, 0}}},
+                    Tlabel_case{"line_outside", {{49, 80}, {851, 80}}, {{false, 0, 0}, {false, 0, 0}}},
+                    Tlabel_case{"crowded",
+                                {{100, 80}, {120, 80}, {150, 80}, {200, 80}},
+                                {{true, 100, 0}, {true, 120, 1}, {true, 150, 2}, {true, 200, 0}}},
+                    Tlabel_case{"crowded_at_the_edge", {{790, 80}, {800, 80}}, {{true, 710, 0}, {true, 720, 1}}},
+                    Tlabel_case{"hidden_take_no_room", {{40, 80}, {60, 80}}, {{false, 0, 0}, {true, 60, 0}}}),
     [](const testing::TestParamInfo<Tlabel_case>& info) { return std::string(info.param.name); });
 
 TEST(Chart_file, PdfByNameElsePng)

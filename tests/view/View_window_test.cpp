@@ -379,7 +379,7 @@ TEST_F(View_window, MarkerLabelsStayInsideThePlot)
         if (!label) continue;
         const QPointF anchor = label->position->pixelPosition();
         const QSizeF size = QFontMetricsF(label->font()).size(0, label->text());
-        const double left = label->positionAlignment() & Qt::AlignRight ? anchor.x() - size.width() : anchor.x();
+        const double left = anchor.x();
         EXPECT_GE(left, inside.left()) << label->text().toStdString();
         EXPECT_LE(left + size.width(), inside.right()) << label->text().toStdString();
         const QRect box(QPoint(int(left), int(anchor.y()) + label->padding().top()), size.toSize());
