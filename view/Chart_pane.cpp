@@ -1,7 +1,6 @@
 #include "view/Chart_pane.h"
 
 #include <QCheckBox>
-#include <cmath>
 #include <QFile>
 #include <QFileDialog>
 #include <QFontMetrics>
@@ -11,9 +10,11 @@
 #include <QVBoxLayout>
 #include <qcustomplot.h>
 
+#include <cmath>
+
 #include "app/Form_helpers.h"
-#include "events/My_string.h"
 #include "events/Lib_cpp.h"
+#include "events/My_string.h"
 #include "view/Chart_labels.h"
 #include "view/Chart_ticks.h"
 #include "view/Vorn_lumo.h"
@@ -120,7 +121,8 @@ void TChart_pane::set_up_plot()
     // wheel zooms time alone: a breakthrough is read along its time.
     connect(Chart1, &QCustomPlot::mouseWheel, this, [this, rect](QWheelEvent* event) {
         follow = false;
-        rect->setRangeZoom(event->modifiers() & Qt::ControlModifier ? Qt::Horizontal | Qt::Vertical : Qt::Horizontal);
+        const bool both = event->modifiers() & Qt::ControlModifier;
+        rect->setRangeZoom(both ? Qt::Horizontal | Qt::Vertical : Qt::Horizontal);
     });
     connect(Chart1, &QCustomPlot::mouseMove, this, [this](QMouseEvent* event) {
         if (event->buttons() != Qt::NoButton) follow = false;
@@ -185,7 +187,8 @@ void TChart_pane::rebuild()
     feed.reset(chart_plan(constants ? *constants : no_constants), cb_logarithmic->isChecked());
     const Tchart_plan& plan = feed.plan();
     // New stores: cleared ones would keep the memory of the old rows.
-    for (int s = 0; s < Tchart_plan::DRAWN_SERIES; ++s) series(s)->setData(QSharedPointer<QCPGraphDataContainer>::create());
+    for (int s = 0; s < Tchart_plan::DRAWN_SERIES; ++s)
+        series(s)->setData(QSharedPointer<QCPGraphDataContainer>::create());
     for (int s = 0; s < Tchart_plan::SERIES; ++s) series(s)->setName(QString::fromLatin1(plan.name[s].c_str()));
     Chart1->yAxis->setLabel(QString::fromLatin1(plan.left_title.c_str()));
     Chart1->yAxis2->setLabel(QString::fromLatin1(plan.right_title.c_str()));
@@ -358,9 +361,8 @@ void TChart_pane::place_marker_labels()
 {
     std::vector<Tlabel_box> boxes;
     for (const Tmarker& marker : markers) {
-        const QMargins padding = marker.label->padding();
-        const double width = QFontMetricsF(marker.label->font()).horizontalAdvance(marker.label->text()) +
-                             padding.left() + padding.right();
+        const double width =
+            QFontMetricsF(marker.label->font()).horizontalAdvance(marker.label->text()) + 2 * LABEL_PADDING;
         boxes.push_back({Chart1->xAxis->coordToPixel(marker.time), width});
     }
     const QRect rect = Chart1->axisRect()->rect();
@@ -371,7 +373,9 @@ void TChart_pane::place_marker_labels()
         label->setVisible(place.shown);
         const int line_height = QFontMetrics(label->font()).height() + LABEL_PADDING;
         label->position->setCoords(Chart1->xAxis->pixelToCoord(place.left), 0.0);
-        label->setPadding(QMargins(LABEL_PADDING, LABEL_PADDING + place.row * line_height, LABEL_PADDING, LABEL_PADDING));
+        // The rows down from the top: the padding above the text.
+        label->setPadding(
+            QMargins(LABEL_PADDING, LABEL_PADDING + place.row * line_height, LABEL_PADDING, LABEL_PADDING));
     }
 }
 

@@ -67,7 +67,8 @@ void TConcentration_readout::show_newest()
         captions[cell]->setText(QString::fromLatin1(shown.caption.c_str()));
         values[cell]->setText(QString::fromLatin1(shown.value.c_str()));
         QPalette palette = values[cell]->palette();
-        palette.setColor(QPalette::WindowText, shown.at_floor ? FLOOR_TEXT : this->palette().color(QPalette::WindowText));
+        const QColor text = shown.at_floor ? FLOOR_TEXT : this->palette().color(QPalette::WindowText);
+        palette.setColor(QPalette::WindowText, text);
         values[cell]->setPalette(palette);
         values[cell]->setToolTip(shown.at_floor ? "At the conversion's detection floor: the value lies below it."
                                                 : QString());
