@@ -34,6 +34,7 @@ constexpr int LABEL_PADDING = 3;
 constexpr int DATE_TICK_PIXELS = 90;
 constexpr int HOURS_TICK_PIXELS = 70;
 const char* const HOURS_TITLE = "Hours since the injection";
+const QString FLOOR_NOTE = QString::fromUtf8("\u25bd at the detection floor: the value is below it");
 
 void set_ticks(QCPAxis* axis, const std::vector<Tchart_tick>& ticks)
 {
@@ -161,9 +162,16 @@ void TChart_pane::set_up_legend()
     legend->setMargins(QMargins(4, 2, 4, 2));
     Chart1->axisRect()->insetLayout()->take(legend);
     Chart1->axisRect()->insetLayout()->simplify();
+    auto* row = new QCPLayoutGrid;
     Chart1->plotLayout()->insertRow(0);
-    Chart1->plotLayout()->addElement(0, 0, legend);
+    Chart1->plotLayout()->addElement(0, 0, row);
     Chart1->plotLayout()->setRowStretchFactor(0, 0.001);
+    row->addElement(0, 0, legend);
+    // What the marks at the floor mean, beside the legend of the lines.
+    floor_note = new QCPTextElement(Chart1, "");
+    floor_note->setTextColor(HIDDEN_TEXT.darker(150));
+    row->addElement(0, 1, floor_note);
+    row->setColumnStretchFactor(1, 0.001);
 }
 
 void TChart_pane::bind(Tmeasure_table* measure_table, const Tvorn_lumo* calibration)
@@ -190,6 +198,7 @@ void TChart_pane::rebuild()
     for (int s = 0; s < Tchart_plan::DRAWN_SERIES; ++s)
         series(s)->setData(QSharedPointer<QCPGraphDataContainer>::create());
     for (int s = 0; s < Tchart_plan::SERIES; ++s) series(s)->setName(QString::fromLatin1(plan.name[s].c_str()));
+    floor_note->setText(plan.concentrations ? FLOOR_NOTE : "");
     Chart1->yAxis->setLabel(QString::fromLatin1(plan.left_title.c_str()));
     Chart1->yAxis2->setLabel(QString::fromLatin1(plan.right_title.c_str()));
     read_new_rows();

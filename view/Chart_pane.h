@@ -10,6 +10,7 @@ class QCheckBox;
 class QCPGraph;
 class QCPItemStraightLine;
 class QCPItemText;
+class QCPTextElement;
 class QCustomPlot;
 class QFileDialog;
 class QPushButton;
@@ -88,6 +89,7 @@ private:
     bool follow = true;
     bool update_pending = false;
     double injection;
+    QCPTextElement* floor_note = nullptr;
     struct Tmarker {
         double time;
         QCPItemStraightLine* line;
