@@ -34,7 +34,7 @@ constexpr int LABEL_PADDING = 3;
 constexpr int DATE_TICK_PIXELS = 90;
 constexpr int HOURS_TICK_PIXELS = 70;
 const char* const HOURS_TITLE = "Hours since the injection";
-const QString FLOOR_NOTE = QString::fromUtf8("\u25bd at the detection floor: the value is below it");
+const QString FLOOR_NOTE = QString::fromUtf8("\u25bd a value at the detection floor: the true value lies below it");
 
 void set_ticks(QCPAxis* axis, const std::vector<Tchart_tick>& ticks)
 {
@@ -162,16 +162,16 @@ void TChart_pane::set_up_legend()
     legend->setMargins(QMargins(4, 2, 4, 2));
     Chart1->axisRect()->insetLayout()->take(legend);
     Chart1->axisRect()->insetLayout()->simplify();
-    auto* row = new QCPLayoutGrid;
+    auto* rows = new QCPLayoutGrid;
+    rows->setRowSpacing(0);
     Chart1->plotLayout()->insertRow(0);
-    Chart1->plotLayout()->addElement(0, 0, row);
+    Chart1->plotLayout()->addElement(0, 0, rows);
     Chart1->plotLayout()->setRowStretchFactor(0, 0.001);
-    row->addElement(0, 0, legend);
-    // What the marks at the floor mean, beside the legend of the lines.
+    rows->addElement(0, 0, legend);
+    // What the marks at the floor mean, below the legend of the lines.
     floor_note = new QCPTextElement(Chart1, "");
     floor_note->setTextColor(HIDDEN_TEXT.darker(150));
-    row->addElement(0, 1, floor_note);
-    row->setColumnStretchFactor(1, 0.001);
+    rows->addElement(1, 0, floor_note);
 }
 
 void TChart_pane::bind(Tmeasure_table* measure_table, const Tvorn_lumo* calibration)
