@@ -7,31 +7,15 @@
 
 namespace {
 
-constexpr size_t NEIGHBOUR_STEPS = 2;  // either side, for the local sampling interval
-
 // Per step, the longest step bridged there.
 std::vector<double> step_limits(const std::vector<Ttime_point>& points, double max_gap_s)
 {
     const size_t n = points.size() < 2 ? 0 : points.size() - 1;
-    std::vector<double> steps(n), limits(n, max_gap_s);
+    std::vector<double> steps(n), limits(n);
     for (size_t i = 0; i < n; ++i)
         steps[i] = points[i + 1].t - points[i].t;
-    if (!is_undefined_double(max_gap_s))
-        return limits;
-    std::vector<double> around;
-    for (size_t i = 0; i < n; ++i) {
-        around.clear();
-        for (size_t j = i > NEIGHBOUR_STEPS ? i - NEIGHBOUR_STEPS : 0; j < n && j <= i + NEIGHBOUR_STEPS; ++j)
-            if (j != i)
-                around.push_back(steps[j]);
-        if (around.empty()) {
-            limits[i] = steps[i];
-            continue;
-        }
-        const auto middle = around.begin() + long(around.size() / 2);
-        std::nth_element(around.begin(), middle, around.end());
-        limits[i] = Tcurve::GAP_INTERVALS * *middle;
-    }
+    for (size_t i = 0; i < n; ++i)
+        limits[i] = bridged_step_limit(steps, i, max_gap_s);
     return limits;
 }
 
@@ -72,6 +56,23 @@ void find_decline(Tcurve* curve)
 }
 
 }  // namespace
+
+double bridged_step_limit(std::span<const double> steps, size_t i, double max_gap_s)
+{
+    if (!is_undefined_double(max_gap_s))
+        return max_gap_s;
+    constexpr size_t reach = Tcurve::GAP_NEIGHBOURS;
+    double around[2 * reach];
+    size_t count = 0;
+    for (size_t j = i > reach ? i - reach : 0; j < steps.size() && j <= i + reach; ++j)
+        if (j != i)
+            around[count++] = steps[j];
+    if (count == 0)
+        return steps[i];
+    double* middle = around + count / 2;
+    std::nth_element(around, middle, around + count);
+    return Tcurve::GAP_INTERVALS * *middle;
+}
 
 Tbackground lamp_background(const std::vector<Ttime_point>& series, double injection_utc, double typed_ppb)
 {

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,7 @@ struct Tcurve {
     static constexpr int ARRIVAL_ROWS = 3;         // consecutive rows above the threshold
     static constexpr int END_ROWS = 5;             // consecutive rows within the noise end the curve
     static constexpr double GAP_INTERVALS = 3.0;   // a step longer than 3 local sampling intervals is a gap
+    static constexpr size_t GAP_NEIGHBOURS = 2;    // steps either side giving the local sampling interval
     static constexpr double SD_FACTOR = 3.0;       // threshold: background + 3 sd...
     static constexpr double PEAK_SHARE = 0.01;     // ...or + 1 % of the peak without spread
     static constexpr double END_PEAK_SHARE = 0.001;  // the end without spread: below 0.1 % of the peak
@@ -48,9 +50,13 @@ struct Tcurve {
     size_t last() const { return end != NONE ? end : points.size() - 1; }
 };
 
-// max_gap_s undefined: a step is a gap when longer than GAP_INTERVALS
-// times the median of the steps around it (two either side), so that a
-// change of the sampling interval is bridged and an outage is not; else
-// when longer than max_gap_s.
+// The longest step bridged at steps[i], the step from a point to the next.
+// max_gap_s undefined: GAP_INTERVALS times the median of the steps around
+// it (GAP_NEIGHBOURS either side, as far as there are), so that a change of
+// the sampling interval is bridged and an outage is not; the step itself
+// when it has no neighbour. Else max_gap_s.
+double bridged_step_limit(std::span<const double> steps, size_t i, double max_gap_s);
+
+// The curve's steps are bridged by bridged_step_limit.
 Tcurve make_curve(const std::vector<Ttime_point>& series, double injection_utc, const Tbackground& background,
                   double max_gap_s);

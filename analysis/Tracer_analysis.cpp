@@ -37,6 +37,22 @@ std::string no_arrival_reason(const Tcurve& curve)
            ppb_text(curve.threshold) + " above background";
 }
 
+// The highest row need not be the peak when rows are missing beside rows
+// as high as it (within the noise, the arrival threshold): the curve may
+// have been higher while no rows came.
+std::vector<std::string> gaps_at_peak(const Tcurve& curve)
+{
+    std::vector<std::string> gaps;
+    const double peak = curve.points[curve.peak].value;
+    const auto as_high = [&](size_t i) { return peak - curve.points[i].value <= curve.threshold; };
+    for (size_t i = 0; i + 1 < curve.points.size(); ++i)
+        if (!curve.bridged(i) && (as_high(i) || as_high(i + 1)))
+            gaps.push_back("no rows for " + fixed_number_text(curve.points[i + 1].t - curve.points[i].t, 0) +
+                           " s from " + fixed_number_text(curve.points[i].t, 0) +
+                           " s on, beside rows as high as the peak: the curve may have been higher in that gap");
+    return gaps;
+}
+
 void arrival_figures(const Tcurve& curve, Tlamp_analysis* a)
 {
     const Ttime_point& arrival = curve.points[curve.arrival];
@@ -48,11 +64,14 @@ void arrival_figures(const Tcurve& curve, Tlamp_analysis* a)
                                                "no rows for " + fixed_number_text(arrival.t - before, 0) +
                                                    " s before it: the dye may have come earlier");
     const Ttime_point& peak = curve.points[curve.peak];
+    const std::vector<std::string> gaps = gaps_at_peak(curve);
     for (const auto& [result, value] : {std::pair{RESULT_PEAK_TIME, peak.t}, {RESULT_PEAK_PPB, peak.value}}) {
         a->figures[result] = Tfigure::of(value);
         if (!curve.fallen)
             a->figures[result].lower(Tfigure_state::provisional,
                                      "the curve may still be rising: no row after the peak below half of it");
+        for (const std::string& gap : gaps)
+            a->figures[result].lower(Tfigure_state::provisional, gap);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "view/Measure_table.h"
 
@@ -38,16 +39,26 @@ void Tchart_feed::reset(const Tchart_plan& plan, bool logarithmic)
 void Tchart_feed::add(const Tmeasure_row& row, Tchart_sink* sink)
 {
     const double time = row.timestamp;
-    for (int series = 0; series < Tchart_plan::SERIES; ++series) {
-        const double value = chart_value(current, row, series, log_axis);
-        const bool gap = std::isnan(value);
-        if (gap && in_gap[series]) continue;
-        in_gap[series] = gap;
-        value_extent[series].include(value);
-        sink->add_point(series, time, value);
+    const double gap = std::numeric_limits<double>::quiet_NaN();
+    for (int lamp = 0; lamp < Tchart_plan::SERIES; ++lamp) {
+        const bool logarithmic = log_axis && lamp != Tchart_plan::RIGHT_AXIS_SERIES;
+        const double value = chart_value(current, row, lamp, logarithmic);
+        const bool floor = chart_at_floor(current, row, lamp);
+        value_extent[lamp].include(value);
+        add_value(lamp, time, floor ? gap : value, sink);
+        add_value(Tchart_plan::FLOOR_SERIES + lamp, time, floor ? value : gap, sink);
     }
+    breaks.add(time, sink);
     time_extent.include(time);
     ++row_count;
+}
+
+void Tchart_feed::add_value(int series, double time, double value, Tchart_sink* sink)
+{
+    const bool gap = std::isnan(value);
+    if (gap && in_gap[series]) return;
+    in_gap[series] = gap;
+    sink->add_point(series, time, value);
 }
 
 Tchart_range follow_time_range(const Tchart_extent& times)

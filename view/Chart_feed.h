@@ -1,16 +1,20 @@
 #pragma once
 #include <limits>
 
+#include "view/Chart_breaks.h"
 #include "view/Chart_plan.h"
 
 struct Tmeasure_row;
 
-// Receives the points of the chart's series, in row order. A NaN value is a
-// gap.
+// Receives the points of the chart's series (Tchart_plan::DRAWN_SERIES), in
+// row order. A NaN value is a gap.
 class Tchart_sink {
 public:
     virtual ~Tchart_sink() = default;
     virtual void add_point(int series, double time, double value) = 0;
+    // A break of every line at a time between two rows where rows are
+    // missing, or the break taken back (broken false).
+    virtual void set_break(double time, bool broken) = 0;
 };
 
 // The smallest and largest of the values seen; empty until the first.
@@ -31,8 +35,11 @@ struct Tchart_range {
 // Turns the table's rows into the points of the chart's series under one
 // plan. A run of missing values becomes a single gap point, so that a lamp
 // left unticked for weeks costs nothing; a series starts with its first
-// value. Keeps the extent of the times and of each series as rows arrive,
-// so the chart never scans its points to fit its axes.
+// value. A concentration at the conversion's floor goes to the lamp's floor
+// series instead, and missing rows break the lines (Tchart_breaks). Keeps
+// the extent of the times and of each lamp's values as rows arrive, so the
+// chart never scans its points to fit its axes. The logarithmic scale is
+// the left-hand axis's: lamp T keeps its linear axis.
 class Tchart_feed {
 public:
     void reset(const Tchart_plan& plan, bool logarithmic);
@@ -42,13 +49,17 @@ public:
     bool logarithmic() const { return log_axis; }
     unsigned rows() const { return row_count; }
     const Tchart_extent& times() const { return time_extent; }
-    const Tchart_extent& values(int series) const { return value_extent[series]; }
+    // Of a lamp's line and floor series together.
+    const Tchart_extent& values(int lamp) const { return value_extent[lamp]; }
 
 private:
+    void add_value(int series, double time, double value, Tchart_sink* sink);
+
     Tchart_plan current;
     bool log_axis = false;
     unsigned row_count = 0;
-    bool in_gap[Tchart_plan::SERIES] = {true, true, true, true};
+    bool in_gap[Tchart_plan::DRAWN_SERIES] = {true, true, true, true, true, true, true, true};
+    Tchart_breaks breaks;
     Tchart_extent time_extent;
     Tchart_extent value_extent[Tchart_plan::SERIES];
 };

@@ -10,6 +10,7 @@ class QCheckBox;
 class QCPGraph;
 class QCPItemStraightLine;
 class QCPItemText;
+class QCPTextElement;
 class QCustomPlot;
 class QFileDialog;
 class QPushButton;
@@ -19,7 +20,11 @@ class Tvorn_lumo;
 // and NTU, or the four lamp deltas without calibration constants. It reads
 // the table's rows as they arrive; while it follows (at first and after
 // "Reset view") the whole record stays in sight, until the user zooms or
-// drags. Clicking a legend entry hides or shows its series.
+// drags. The wheel zooms the time axis, Ctrl and the wheel both axes.
+// Clicking a legend entry, above the plot, hides or shows its series.
+// Values at the conversion's floor are marks below which the value lies;
+// lines break where rows are missing. With an injection time an axis of
+// hours since the injection runs along the top.
 class TChart_pane : public QWidget, private Tmeasure_table_listener, private Tchart_sink {
     Q_OBJECT
 public:
@@ -47,6 +52,8 @@ public:
     // the top of the chart; markers stay until cleared, across table clears.
     void add_marker(double time, const QString& label, const QColor& colour);
     void clear_markers();
+    // The injection (seconds since 1970, UTC); undefined: none, no hours axis.
+    void set_injection(double time);
 
     QCustomPlot* plot() const { return Chart1; }
     QCPGraph* series(int index) const;
@@ -66,8 +73,13 @@ private:
     void table_about_to_clear() override {}
     void table_cleared() override;
     void add_point(int series, double time, double value) override;
+    void set_break(double time, bool broken) override;
 
     void set_up_plot();
+    void set_up_legend();
+    void add_graphs();
+    void label_time_axes();
+    void place_marker_labels();
     void rebuild();
     void read_new_rows();
     void schedule_update();
@@ -81,7 +93,10 @@ private:
     Tchart_feed feed;
     bool follow = true;
     bool update_pending = false;
+    double injection;
+    QCPTextElement* floor_note = nullptr;
     struct Tmarker {
+        double time;
         QCPItemStraightLine* line;
         QCPItemText* label;
     };

@@ -53,6 +53,11 @@ double chart_value(const Tchart_plan& plan, const Tmeasure_row& row, int series,
     return value;
 }
 
+bool chart_at_floor(const Tchart_plan& plan, const Tmeasure_row& row, int series)
+{
+    return plan.concentrations && at_conversion_floor(series, series < 3 ? row.ppb[series] : row.ntu);
+}
+
 bool chart_file_is_pdf(const char* path)
 {
     const size_t length = path ? std::strlen(path) : 0;

@@ -11,6 +11,10 @@ class Tvorn_lumo;
 struct Tchart_plan {
     static constexpr int SERIES = 4;
     static constexpr int RIGHT_AXIS_SERIES = 3;  // lamp T
+    // Series FLOOR_SERIES + lamp: the lamp's values at the conversion's
+    // floor, drawn as marks below which the value lies, not as a line.
+    static constexpr int FLOOR_SERIES = SERIES;
+    static constexpr int DRAWN_SERIES = 2 * SERIES;
 
     bool concentrations = false;
     std::string name[SERIES];
@@ -28,6 +32,10 @@ extern const char* const CHART_TIME_TITLE;
 // The value a series draws for a row: NaN (a gap) for a missing value and,
 // on a logarithmic axis, for one that is not positive.
 double chart_value(const Tchart_plan& plan, const Tmeasure_row& row, int series, bool logarithmic);
+
+// Whether a series' value of the row is a concentration or turbidity at the
+// conversion's floor.
+bool chart_at_floor(const Tchart_plan& plan, const Tmeasure_row& row, int series);
 
 // True when the chart is to be saved as PDF (a name ending in ".pdf", any
 // case); PNG otherwise.

@@ -253,6 +253,7 @@ void TTracer_test_pane::mark_chart()
 {
     if (!chart) return;
     chart->clear_markers();
+    chart->set_injection(test->inputs().injection_utc);
     for (const Ttracer_test::Tmark& mark : test->marks())
         chart->add_marker(mark.utc, text_of(mark.label),
                           mark.lamp < 0 ? INJECTION_COLOUR : chart->series(mark.lamp)->pen().color());

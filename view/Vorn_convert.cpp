@@ -1,5 +1,6 @@
 #include <cmath>
 
+#include "events/Lib_cpp.h"
 #include "view/Vorn_lumo.h"
 
 namespace {
@@ -7,8 +8,6 @@ namespace {
 constexpr double START_VALUE = 0.01;        // results, and a negative net signal
 constexpr double LOG_OF_ZERO = -20;         // log10 substitute for a zero lamp T signal
 constexpr double PPB_EXPONENT = 9;          // ppb from a mass-fraction exponent
-constexpr double FLOOR_A = 0.0105;          // detection floor of lamp A
-constexpr double FLOOR_B_C_NTU = 0.1;       // detection floor of lamps B, C and of NTU
 
 double quadratic(const double* cof, double x) { return cof[0] + cof[1] * x + cof[2] * x * x; }
 
@@ -16,6 +15,12 @@ double quadratic(const double* cof, double x) { return cof[0] + cof[1] * x + cof
 double at_least(double value, double floor) { return value > floor ? value : floor; }
 
 }  // namespace
+
+bool at_conversion_floor(int result, float value)
+{
+    // Printed with three decimals, lamp A's floor reads back just below it.
+    return !is_undefined(value) && value <= float(CONVERSION_FLOORS[result]);
+}
 
 void Tvorn_lumo::convert(conversion_record* record) const {
     double s[3] = {record->signal[0], record->signal[1], record->signal[2]};
@@ -49,10 +54,9 @@ void Tvorn_lumo::convert(conversion_record* record) const {
         convert_three(s, ppb);
     }
 
-    const double floors[3] = {FLOOR_A, FLOOR_B_C_NTU, FLOOR_B_C_NTU};
     for (int i = 0; i < 3; ++i)
-        if (present[i]) ppb[i] = at_least(ppb[i], floors[i]);
-    if (record->has_t) ntu = at_least(ntu, FLOOR_B_C_NTU);
+        if (present[i]) ppb[i] = at_least(ppb[i], CONVERSION_FLOORS[i]);
+    if (record->has_t) ntu = at_least(ntu, CONVERSION_FLOORS[3]);
     for (int i = 0; i < 3; ++i) record->ppb[i] = ppb[i];
     record->ntu = ntu;
 }

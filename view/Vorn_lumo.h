@@ -28,6 +28,14 @@ enum Tcalib_error {
                                       // value (equal standards, zero concentration)
 };
 
+// The conversion's detection floors: ppb of lamps A, B, C and NTU (result
+// 3) are raised to them, so a result there stands for any value below.
+constexpr int CONVERSION_RESULTS = 4;
+constexpr double CONVERSION_FLOORS[CONVERSION_RESULTS] = {0.0105, 0.1, 0.1, 0.1};
+// Whether a result as a table row keeps it (single precision, or read back
+// from the table's three decimals) is at its floor. An undefined result is not.
+bool at_conversion_floor(int result, float value);
+
 // The calibration constants of one instrument, read from a calibration
 // constants file, and the conversion of lamp signals to ppb and NTU.
 //

@@ -22,6 +22,8 @@
 #include "app/Latest_group.h"
 #include "app/Lumo2_app.h"
 #include "view/Chart_pane.h"
+#include "view/Concentration_readout.h"
+#include "view/Grid_follow.h"
 #include "view/Measure_table_model.h"
 #include "view/Tracer_test_pane.h"
 
@@ -72,6 +74,9 @@ TFlumo_view::TFlumo_view(QWidget* parent) : QMainWindow(parent)
     lb_journal_failing->setStyleSheet("QLabel { color: white; background: #c00000; font-weight: bold; }");
     lb_journal_failing->hide();
     keep_at_top_right(lb_journal_failing, 18 + 25 + 8);
+
+    Readout1 = new TConcentration_readout(column->parentWidget());
+    column->addWidget(Readout1);
 
     Splitter1 = new QSplitter(Qt::Vertical, column->parentWidget());
     Splitter1->setObjectName("Splitter1");
@@ -137,7 +142,9 @@ void TFlumo_view::bind_table()
     StringGrid1->setColumnWidth(1, 140);  // the whole date and time
     connect(table_model, &Tmeasure_table_model::header_fixed_changed, StringGrid1->horizontalHeader(),
             &QHeaderView::setVisible);
+    follow_newest_row(StringGrid1);
     Chart_pane1->bind(table, &the_app()->view_master.constants);
+    Readout1->bind(table, &the_app()->view_master.constants);
     Tracer_test_pane1->set_zone_code([] { return the_app() ? the_app()->common.ttimezone : 0; });
     Tracer_test_pane1->bind(&the_app()->tracer_test, Chart_pane1);
     the_app()->view_master.journal.set_failure_listener(
@@ -178,6 +185,7 @@ void TFlumo_view::load_calibration_file(const char* path)
     if (!the_app()) return;
     the_app()->view_master.load_calibration(path);
     Chart_pane1->constants_changed();
+    Readout1->show_newest();
 }
 
 void TFlumo_view::save_table()

@@ -15,6 +15,7 @@ class QSplitter;
 class QTabWidget;
 class QTableView;
 class TChart_pane;
+class TConcentration_readout;
 class TLatest_group;
 class TTracer_test_pane;
 class Tmeasure_table_model;
@@ -41,6 +42,7 @@ public:
     QLabel* lb_measuring;
     // Shown while the journal cannot be written, the reason as its tip.
     QLabel* lb_journal_failing;
+    TConcentration_readout* Readout1;  // the newest concentrations, large
     QSplitter* Splitter1;
     QTabWidget* PageControl1;  // "Table", "Chart" and "Tracer test"
     QTableView* StringGrid1;

@@ -121,6 +121,10 @@ const Tstate_case STATE_CASES[] = {
     {"gap_before_the_arrival",
      [](auto* rows, auto*, auto*) { drop_rows(rows, [](double t) { return t > 600 && t < 1500; }); }, PROVISIONAL,
      OK, OK, OK, OK, OK, ""},
+    // Rows as high as the peak border the gap: the true peak may have fallen in it.
+    {"gap_at_the_peak",
+     [](auto* rows, auto*, auto*) { drop_rows(rows, [](double t) { return t > 3150 && t < 3400; }); }, OK,
+     PROVISIONAL, PROVISIONAL, PROVISIONAL, PROVISIONAL, PROVISIONAL, "gaps longer than 3 sampling intervals"},
     {"still_rising",
      [](auto* rows, auto*, auto*) { drop_rows(rows, [](double t) { return t > 2800; }); }, OK, PROVISIONAL,
      PROVISIONAL, PROVISIONAL, PROVISIONAL, PROVISIONAL, "has not come back to background"},
@@ -193,6 +197,21 @@ TEST_P(Figure_states, FollowWhatTheRowsAndInputsAllow)
 
 INSTANTIATE_TEST_SUITE_P(Karst, Figure_states, testing::ValuesIn(STATE_CASES),
                          [](const testing::TestParamInfo<Tstate_case>& info) { return std::string(info.param.name); });
+
+TEST(Peak, AtAGapSaysWhereTheCurveMayHaveBeenHigher)
+{
+    std::vector<Tmeasure_row> rows = noisy_rows({"", KARST, 0.05, 9});
+    drop_rows(&rows, [](double t) { return t > 3150 && t < 3400; });
+    const Tlamp_analysis a = analyse(rows, inputs_of(KARST), constant(KARST.q_l_s));
+    for (const Tresult result : {RESULT_PEAK_TIME, RESULT_PEAK_PPB}) {
+        EXPECT_EQ(a.figures[result].state, PROVISIONAL);
+        EXPECT_NE(a.figures[result].reason.find("no rows for 250 s from 3150 s on, beside rows as high as the peak"),
+                  std::string::npos)
+            << a.figures[result].reason;
+    }
+    // Velocities from the peak take its state.
+    EXPECT_EQ(a.figures[RESULT_VELOCITY_PEAK].state, PROVISIONAL);
+}
 
 TEST(Rows, InAnyOrderAndRepeatedGiveTheSameAnswers)
 {

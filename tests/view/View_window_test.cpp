@@ -18,8 +18,11 @@
 #include <QPlainTextEdit>
 #include <QTableWidget>
 #include <QTimer>
+#include <QWheelEvent>
+#include <QFontMetricsF>
 #include <qcustomplot.h>
 
+#include <algorithm>
 #include <fstream>
 #include <cmath>
 #include <filesystem>
@@ -307,6 +310,116 @@ TEST_F(View_window, ChartDrawsTheTableRowsWithGapsAndIsClearedWithIt)
     }
     add_row(2000, 5.0f, none);
     EXPECT_EQ(points_of(chart->series(0)), Tpoints({{2000, 5.0}}));
+}
+
+// The program was killed for 89 s: the line stops at the last row before
+// and starts again at the first row after.
+TEST_F(View_window, ChartLineIsBrokenAtAGap)
+{
+    for (int32_t t = 1000; t <= 1100; t += 10) add_row(t, 1.0f + float(t - 1000) / 10, 2.0f);
+    for (int32_t t = 1189; t <= 1250; t += 10) add_row(t, 20.0f, 2.0f);
+    for (int lamp : {0, 1}) {
+        const Tpoints points = points_of(view->Chart_pane1->series(lamp));
+        const auto after = std::find_if(points.begin(), points.end(), [](const auto& p) { return p.first == 1189; });
+        ASSERT_NE(after, points.end());
+        ASSERT_GE(after - points.begin(), 2);
+        EXPECT_TRUE(std::isnan((after - 1)->second)) << lamp;
+        EXPECT_GT((after - 1)->first, 1100);
+        EXPECT_EQ((after - 2)->first, 1100);
+        EXPECT_EQ(std::count_if(points.begin(), points.end(), [](const auto& p) { return std::isnan(p.second); }), 1);
+    }
+    // The chart drawn again from the table breaks at the same place.
+    TChart_pane late;
+    late.bind(&app.view_master.table, &app.view_master.constants);
+    EXPECT_EQ(gaps_marked(points_of(late.series(0))), gaps_marked(points_of(view->Chart_pane1->series(0))));
+}
+
+TEST_F(View_window, ChartWheelZoomsTimeAndLogarithmicIsForConcentrations)
+{
+    for (int32_t t = 1000; t <= 2000; t += 10) add_row(t, 1.0f + float(t % 70), 2.0f);
+    TChart_pane* chart = show_chart();
+    QCustomPlot* plot = chart->plot();
+    // The legend stands above the plot, off the curves.
+    EXPECT_FALSE(plot->legend->outerRect().intersects(plot->axisRect()->rect()));
+    const auto wheel = [plot](Qt::KeyboardModifiers modifiers) {
+        const QPointF centre = QRectF(plot->axisRect()->rect()).center();
+        QWheelEvent event(centre, plot->mapToGlobal(centre), QPoint(), QPoint(0, 120), Qt::NoButton, modifiers,
+                          Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(plot, &event);
+    };
+    const QCPRange time = plot->xAxis->range(), values = plot->yAxis->range();
+    wheel(Qt::NoModifier);
+    EXPECT_LT(plot->xAxis->range().size(), time.size());
+    EXPECT_EQ(plot->yAxis->range(), values);
+    EXPECT_FALSE(chart->following());
+    wheel(Qt::ControlModifier);
+    EXPECT_LT(plot->yAxis->range().size(), values.size());
+
+    chart->cb_logarithmic->setChecked(true);
+    EXPECT_EQ(plot->yAxis->scaleType(), QCPAxis::stLogarithmic);
+    EXPECT_EQ(plot->yAxis2->scaleType(), QCPAxis::stLinear);
+}
+
+TEST_F(View_window, MarkerLabelsStayInsideThePlot)
+{
+    add_row(1000, 1.0f, 1.0f);
+    add_row(2000, 2.0f, 1.0f);
+    TChart_pane* chart = show_chart();
+    chart->add_marker(1990, "A peak at the very end", Qt::red);
+    chart->add_marker(1010, "Injection", Qt::black);
+    chart->add_marker(1012, "A first arrival", Qt::blue);
+    chart->plot()->replot();
+    const QRect inside = chart->plot()->axisRect()->rect();
+    QList<QRect> seen;
+    for (int i = 0; i < chart->plot()->itemCount(); ++i) {
+        auto* label = qobject_cast<QCPItemText*>(chart->plot()->item(i));
+        if (!label) continue;
+        const QPointF anchor = label->position->pixelPosition();
+        const QSizeF size = QFontMetricsF(label->font()).size(0, label->text());
+        const double left = anchor.x();
+        EXPECT_GE(left, inside.left()) << label->text().toStdString();
+        EXPECT_LE(left + size.width(), inside.right()) << label->text().toStdString();
+        const QRect box(QPoint(int(left), int(anchor.y()) + label->padding().top()), size.toSize());
+        for (const QRect& other : seen) EXPECT_FALSE(box.intersects(other)) << label->text().toStdString();
+        seen.append(box);
+    }
+    EXPECT_EQ(seen.size(), 3);
+    // With an injection the hours since it run along the top.
+    EXPECT_FALSE(chart->plot()->xAxis2->visible());
+    chart->set_injection(1010);
+    chart->plot()->replot();
+    EXPECT_TRUE(chart->plot()->xAxis2->visible());
+    EXPECT_EQ(chart->plot()->xAxis2->range(), chart->plot()->xAxis->range());
+}
+
+TEST_F(View_window, ReadoutShowsTheNewestConcentrationsAndTheGridFollows)
+{
+    EXPECT_EQ(view->findChild<QLabel*>("lb_readout_A")->text(), "---");
+    load_constants();
+    add_row(1000, 1.0f, 1.0f, 0.0105f);
+    EXPECT_EQ(view->findChild<QLabel*>("lb_readout_A_caption")->text(), "ppb A (Uranine)");
+    EXPECT_EQ(view->findChild<QLabel*>("lb_readout_A")->text(), "< 0.0105");
+    add_row(1010, 1.0f, 1.0f, 12.5f);
+    EXPECT_EQ(view->findChild<QLabel*>("lb_readout_A")->text(), "12.500");
+    EXPECT_EQ(view->findChild<QLabel*>("lb_readout_B")->text(), "---");
+
+    view->show();
+    QCoreApplication::processEvents();
+    QScrollBar* bar = view->StringGrid1->verticalScrollBar();
+    for (int32_t t = 1020; t < 1020 + 10 * 200; t += 10) add_row(t, 1.0f, 1.0f, 1.0f);
+    QCoreApplication::processEvents();
+    ASSERT_GT(bar->maximum(), 0);
+    EXPECT_EQ(bar->value(), bar->maximum());
+    // Scrolled up, the grid stays where the user put it.
+    bar->setValue(bar->maximum() / 2);
+    const int kept = bar->value();
+    add_row(9000, 1.0f, 1.0f, 1.0f);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(bar->value(), kept);
+    bar->setValue(bar->maximum());
+    add_row(9010, 1.0f, 1.0f, 1.0f);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(bar->value(), bar->maximum());
 }
 
 TEST_F(View_window, ChartShowsDeltasUntilConstantsAreLoaded)
