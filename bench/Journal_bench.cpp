@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "bench/Bench_report.h"
-#include "link/Lumo_data.h"
+#include "bench/Bench_row.h"
 #include "view/Measure_journal.h"
 
 namespace {
@@ -29,17 +29,6 @@ using Tclock = std::chrono::steady_clock;
 double ms_since(Tclock::time_point begin)
 {
     return std::chrono::duration<double, std::milli>(Tclock::now() - begin).count();
-}
-
-Tlumo_measure record(int index)
-{
-    Tlumo_measure r;
-    r.timestamp = 1607337600 + 10 * index;
-    for (int lamp = 0; lamp < LAMP_COUNT; ++lamp) r.delta[lamp] = 40.0f + 300.0f * float(lamp) + float(index % 7);
-    r.temperature = 11.5f;
-    r.ppb_a = 12.345f;
-    r.ntu = 3.21f;
-    return r;
 }
 
 // A fresh folder under base, removed afterwards.
@@ -65,7 +54,7 @@ std::vector<double> add_times(const std::string& folder)
     if (!folder.empty()) journal.start(folder);
     std::vector<double> times;
     for (int i = 0; i < ROWS; ++i) {
-        const Tlumo_measure r = record(i);
+        const Tlumo_measure r = bench_record(unsigned(i));
         const auto begin = Tclock::now();
         table.table_add(&r);
         times.push_back(ms_since(begin));
@@ -82,7 +71,7 @@ double sync_time(const std::string& folder)
     journal.start(folder);
     std::vector<double> times;
     for (int i = 0; i < 50; ++i) {
-        const Tlumo_measure r = record(i);
+        const Tlumo_measure r = bench_record(unsigned(i));
         table.table_add(&r);
         const auto begin = Tclock::now();
         journal.wait_synced();

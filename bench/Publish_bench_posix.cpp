@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "bench/Bench_report.h"
-#include "link/Lumo_data.h"
+#include "bench/Bench_row.h"
 #include "publish/Publisher.h"
 #include "view/Measure_table.h"
 #include "view/Table_appender.h"
@@ -44,17 +44,6 @@ std::string read_file(const std::string& path)
     std::ostringstream bytes;
     bytes << in.rdbuf();
     return bytes.str();
-}
-
-Tlumo_measure record(unsigned index)
-{
-    Tlumo_measure r;
-    r.timestamp = 1607337600 + 10 * int(index);
-    for (int lamp = 0; lamp < LAMP_COUNT; ++lamp) r.delta[lamp] = 40.0f + 300.0f * float(lamp) + float(index % 7);
-    r.temperature = 11.5f;
-    r.ppb_a = 12.345f;
-    r.ntu = 3.21f;
-    return r;
 }
 
 // The broker and the consumer, in a fresh folder; both ended afterwards.
@@ -130,7 +119,7 @@ void BM_publish_latency(benchmark::State& state)
         publisher->publish_table(broker.folder + "/live.csv");
         Tmeasure_table rows;
         for (unsigned i = 0; i < LIVE_ROWS; ++i) {
-            const Tlumo_measure r = record(i);
+            const Tlumo_measure r = bench_record(unsigned(i));
             rows.table_add(&r);
             table.append_row(rows.row(i), &error);
             written.push_back(unix_seconds_now());
@@ -164,7 +153,7 @@ void BM_publish_backlog(benchmark::State& state)
     const std::string path = broker.folder + "/week.csv";
     Tmeasure_table rows;
     for (unsigned i = 0; i < WEEK_ROWS; ++i) {
-        const Tlumo_measure r = record(i);
+        const Tlumo_measure r = bench_record(unsigned(i));
         rows.table_add(&r);
     }
     std::string text;
