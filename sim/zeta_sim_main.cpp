@@ -1,9 +1,11 @@
 // zeta-sim: a simulated ZETA QX-2 fluorometer on a pseudo-terminal, reachable
 // from Lumo 2 as a COM port.
+#include <algorithm>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -83,6 +85,13 @@ bool parse_whole(std::string_view text, double& value, double minimum, double ma
     return parse_number(text, value) && value >= minimum && value <= maximum && value == std::floor(value);
 }
 
+bool takes_value(std::string_view option) {
+    static constexpr std::string_view NAMES[] = {"--com",   "--delay",       "--battery",  "--cell",
+                                                 "--noise", "--temperature", "--scenario", "--form",
+                                                 "--seed",  "--write-constants"};
+    return std::find(std::begin(NAMES), std::end(NAMES), option) != std::end(NAMES);
+}
+
 // Returns 0 to run, 1 after --help, 2 on a bad command line.
 int parse_options(int argc, char** argv, Toptions& options) {
     for (int i = 1; i < argc; ++i) {
@@ -94,6 +103,10 @@ int parse_options(int argc, char** argv, Toptions& options) {
         if (option == "--quiet") {
             options.quiet = true;
             continue;
+        }
+        if (!takes_value(option)) {
+            std::fprintf(stderr, "zeta-sim: unknown option %s (see --help)\n", argv[i]);
+            return 2;
         }
         if (i + 1 >= argc) {
             std::fprintf(stderr, "zeta-sim: %s needs a value (see --help)\n", argv[i]);
@@ -114,11 +127,7 @@ int parse_options(int argc, char** argv, Toptions& options) {
         else if (option == "--temperature") ok = parse_number(value, options.temperature) && options.temperature >= 0;
         else if (option == "--battery") ok = parse_number(value, options.battery) && options.battery >= 0;
         else if (option == "--scenario") ok = options.has_scenario = parse_breakthrough(value, options.scenario, error);
-        else if (option == "--write-constants") options.constants_path = value;
-        else {
-            std::fprintf(stderr, "zeta-sim: unknown option %s (see --help)\n", argv[i - 1]);
-            return 2;
-        }
+        else options.constants_path = value;  // --write-constants
         if (!ok) {
             std::fprintf(stderr, "zeta-sim: %s: %s\n", argv[i - 1], error.c_str());
             return 2;

@@ -1,6 +1,7 @@
 // The zeta-sim program: its link appears while it runs and goes on SIGTERM
 // or SIGINT, and a bad command line is refused.
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <spawn.h>
@@ -97,6 +98,16 @@ TEST_F(Zeta_sim_program, HelpAndBadCommandLines) {
         SCOPED_TRACE(c.arguments.front());
         EXPECT_EQ(exit_code(spawn(c.arguments)), c.code);
     }
+}
+
+// A lone option it does not know is named as unknown, not as lacking a value.
+TEST_F(Zeta_sim_program, AnOptionItDoesNotKnowIsCalledUnknown) {
+    FILE* run = popen(ZETA_SIM_PATH " --bogus 2>&1", "r");
+    ASSERT_NE(run, nullptr);
+    char text[256] = {};
+    const size_t length = std::fread(text, 1, sizeof text - 1, run);
+    EXPECT_EQ(WEXITSTATUS(pclose(run)), 2);
+    EXPECT_EQ(std::string(text, length), "zeta-sim: unknown option --bogus (see --help)\n");
 }
 
 }  // namespace
