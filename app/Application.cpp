@@ -221,6 +221,9 @@ void run_loop(int argc, char** argv, const Tapp_options& options)
     // always written and read with a point.
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(program_icon());
+    // Lets the desktop match the windows to the installed menu entry.
+    QGuiApplication::setDesktopFileName("org.lumo2.Lumo2");
 
     std::unique_ptr<Tsimulated_instrument> simulated;
     std::string simulator_error;

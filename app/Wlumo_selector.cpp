@@ -20,10 +20,10 @@
 namespace {
 
 // The selector's emblem: a cuvette in a beam of light with the four lamp colours.
-QPixmap emblem()
+QPixmap emblem(const QColor& background)
 {
     QPixmap picture(120, 120);
-    picture.fill(Qt::white);
+    picture.fill(background);
     QPainter painter(&picture);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(QColor(40, 70, 120), 3));
@@ -86,7 +86,7 @@ TFframe::TFframe(QWidget* parent) : QMainWindow(parent)
     client->panel = Panel1;
 
     Image1 = placed(new QLabel(Panel1), "Image1", {8, 8, 120, 120});
-    Image1->setPixmap(emblem());
+    Image1->setPixmap(emblem(Qt::white));
 
     Button1 = placed(new QPushButton("Lumo View", Panel1), "Button1", {88, 184, 75, 73});
     Button2 = placed(new QPushButton("Lumo Cal", Panel1), "Button2", {248, 184, 75, 73});
@@ -135,4 +135,9 @@ void TFframe::closeEvent(QCloseEvent* event)
 {
     event->accept();
     dispatch_command(CMD_EXIT);
+}
+
+QIcon program_icon()
+{
+    return QIcon(emblem(Qt::transparent));
 }

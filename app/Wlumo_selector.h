@@ -1,4 +1,5 @@
 #pragma once
+#include <QIcon>
 #include <QMainWindow>
 
 class QAction;
@@ -6,6 +7,9 @@ class QFrame;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
+
+// The emblem of the main window, as every window's icon.
+QIcon program_icon();
 
 // The main window: opens the live view or the calibration, the settings
 // dialog, shows or hides its log pane and ends the program.

@@ -51,6 +51,9 @@ struct Trun {
         if (std::string(stage) != "started") return;
         QWidget* main = top_level("Fframe");
         main_visible_at_start = main && main->isVisible();
+        // The desktop shows the program's emblem and finds its menu entry.
+        identified_at_start = main && !main->windowIcon().isNull() &&
+                              QGuiApplication::desktopFileName() == "org.lumo2.Lumo2";
         mode_at_start = bridge_state().current_mode;
         hidden_at_start = !top_level("Flumo_cal")->isVisible() && !top_level("Flumo_view")->isVisible();
         if (ending == BY_SIGTERM) request_stop();
@@ -63,6 +66,7 @@ struct Trun {
     Ttemp_dir dir;
     std::vector<std::string> stages;
     bool main_visible_at_start = false;
+    bool identified_at_start = false;
     bool hidden_at_start = false;
     int mode_at_start = -1;
     int exit_code = -1;
@@ -76,6 +80,7 @@ TEST(Startup, WindowsInOrderThenStartThenExitSavesSettings)
                                                "stopped"};
     EXPECT_EQ(run.stages, expected);
     EXPECT_TRUE(run.main_visible_at_start);
+    EXPECT_TRUE(run.identified_at_start);
     EXPECT_TRUE(run.hidden_at_start);
     EXPECT_EQ(run.mode_at_start, MODE_MAIN);
     EXPECT_EQ(run.exit_code, 0);
