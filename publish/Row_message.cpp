@@ -1,5 +1,7 @@
 #include "publish/Row_message.h"
 
+#include <cstdio>
+
 #include "events/Lib_time.h"
 #include "view/Saved_table.h"
 
@@ -34,30 +36,14 @@ void put_value(std::string_view cell, std::string* json)
     json->append(cell == "-" ? std::string_view("null") : cell);
 }
 
-void put_padded(int value, int width, std::string* json)
-{
-    std::string digits = std::to_string(value);
-    if (int(digits.size()) < width) digits.insert(0, size_t(width) - digits.size(), '0');
-    json->append(digits);
-}
-
 void put_utc(int32_t timestamp, std::string* json)
 {
     Tbroken_time t;
     break_down_time(&t, timestamp, BREAK_DOWN_UTC);
-    json->push_back('"');
-    put_padded(t.year, 4, json);
-    json->push_back('-');
-    put_padded(t.month, 2, json);
-    json->push_back('-');
-    put_padded(t.day, 2, json);
-    json->push_back('T');
-    put_padded(t.hour, 2, json);
-    json->push_back(':');
-    put_padded(t.minute, 2, json);
-    json->push_back(':');
-    put_padded(t.second, 2, json);
-    json->append("Z\"");
+    char text[80];
+    std::snprintf(text, sizeof text, "\"%04d-%02d-%02dT%02d:%02d:%02dZ\"", t.year, t.month, t.day, t.hour, t.minute,
+                  t.second);
+    json->append(text);
 }
 
 void put_lamps(const Tsaved_cells& cells, int first, int lamps, std::string* json)
