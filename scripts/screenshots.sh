@@ -26,6 +26,9 @@ simulator=$(realpath "$build_dir/sim/zeta-sim")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
+# The runs' journals stay in the scratch directory: none is left in the
+# user's journal folder for the next real start to take up.
+export LUMO2_JOURNAL_DIR="$work/journal"
 
 # A tracer test compressed into a minute and a half: the simulator answers at
 # once and plays a uranine breakthrough from its start; the program, connected

@@ -166,6 +166,12 @@ run_test_programs() {
   LUMO2_TEST_PORT_CONTROL=$(windows_path "$port_control")
   export LUMO2_TEST_PORT_CONTROL
   mkdir -p "$build/test-logs"
+  # Journals written by the tests stay in the build folder, as under ctest,
+  # and none left open by an earlier run is found (and resumed) by this one.
+  rm -rf "$build/test-journals"
+  mkdir -p "$build/test-journals"
+  LUMO2_JOURNAL_DIR=$(windows_path "$build/test-journals")
+  export LUMO2_JOURNAL_DIR
   while read -r program; do
     [ -n "$program" ] || continue
     local path

@@ -14,6 +14,7 @@
 #include "app/Gui.h"
 #include "app/Lumo2_app.h"
 #include "support/Temp_dir.h"
+#include "support/Test_env.h"
 #include "support/Test_platform.h"
 
 namespace {
@@ -34,6 +35,8 @@ struct Trun {
     explicit Trun(const char* settings_content = nullptr, Tending how = BY_MENU) : ending(how)
     {
         if (settings_content) dir.write("lumo2.cfg", settings_content);
+        // A journal another program left open would be resumed: each run keeps its own.
+        set_test_env("LUMO2_JOURNAL_DIR", dir.file("journal").c_str());
         const std::filesystem::path previous = std::filesystem::current_path();
         std::filesystem::current_path(dir.path);
         Tapp_options options;
