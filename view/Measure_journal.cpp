@@ -115,6 +115,9 @@ std::vector<std::string> Tmeasure_journal::start(const std::string& folder)
 
 bool Tmeasure_journal::reopen(const char* journal_path)
 {
+    // A journal just retired (by "clear", say) is closed by the worker, and
+    // its lock with it: until then the same file would be refused as busy.
+    wait_synced();
     auto next = std::make_shared<Topen_journal>();
     next->path = journal_path ? journal_path : "";
     std::vector<Tmeasure_row> rows;
