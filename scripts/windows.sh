@@ -170,8 +170,8 @@ run_test_programs() {
   # and none left open by an earlier run is found (and resumed) by this one.
   rm -rf "$build/test-journals"
   mkdir -p "$build/test-journals"
-  LUMO2_JOURNAL_DIR=$(windows_path "$build/test-journals")
-  export LUMO2_JOURNAL_DIR
+  local journals
+  journals=$(windows_path "$build/test-journals")
   while read -r program; do
     [ -n "$program" ] || continue
     local path
@@ -180,7 +180,7 @@ run_test_programs() {
     status=0
     # The prefix's system time zone follows TZ: a zone with summer time, so
     # that local time with and without daylight saving differ.
-    (cd "$build" && TZ=CET-1CEST,M3.5.0,M10.5.0/3 timeout 300 wine "$path" >"$log" 2>&1) || status=$?
+    (cd "$build" && LUMO2_JOURNAL_DIR=$journals TZ=CET-1CEST,M3.5.0,M10.5.0/3 timeout 300 wine "$path" >"$log" 2>&1) || status=$?
     count_results "$log"
     if [ $status -ne 0 ]; then
       # A program that died before its summary counts as one failure.
